@@ -1,0 +1,46 @@
+// The one text renderer: 128 glyph textures rendered once from a TrueType font with FreeType.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+// Layout data of one character; all but the first two in 26.6 fixed point.
+struct metrics {
+    int bitmapLeft = 0;
+    int bitmapTop = 0;
+    int xMax = 0;
+    int xMin = 0;
+    int yMax = 0;
+    int yMin = 0;
+    int advance = 0;
+};
+
+// The process-wide glyph set (one per process; a Font does not own it).
+extern unsigned letterTextures[128];
+extern std::vector<metrics> letterMetrics;
+extern FT_Face face;
+
+class Font {
+public:
+    explicit Font(const std::string& fileName);
+    ~Font();
+    Font(const Font&) = delete;
+    Font& operator=(const Font&) = delete;
+
+    // Draws text with its baseline start at (x, y), or its box centred there.
+    void displayText(const std::string& text, float x, float y, float size, bool centred);
+    bool isReady() const { return ready; }
+
+    // Width and height of the centring box of `text` at `size` (what displayText centres on).
+    static float textWidth(const std::string& text, float size);
+    static float textHeight(float size);
+
+private:
+    bool ready = false;
+    FT_Library library = nullptr;
+    // The face this font opened into `face`, released with the library.
+    FT_Face ownFace = nullptr;
+};

@@ -1,0 +1,415 @@
+// The game shell: start-up, the frame loop with its bindings, camera and overlay, and the
+// per-world drivers.
+#include "gameMain.h"
+
+#include <SDL/SDL.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <iostream>
+
+#include "engineSound.h"
+#include "font.h"
+#include "glHeaders.h"
+#include "hud.h"
+#include "loadGalaxy.h"
+#include "startLua.h"
+#include "textures.h"
+#include "timer.h"
+#include "uiDisplay.h"
+#include "worldState.h"
+
+namespace {
+const int HISTORY_SIZE = 5000;
+const int RESPAWN_THRESHOLD = 9;
+const float RESPAWN_MIN_DISTANCE = 100.0f;
+const int RESPAWN_SPREAD = 2000;
+const float ZOOM_STEP = 1.2f;
+const float CURSOR_FAR_LIMIT = 100.0f;
+const float ADDITIVE_COLOUR[4] = {1.0f, 0.0f, 0.0f, 1.0f};
+const float OVERLAY_COLOUR[4] = {0.0f, 0.7f, 0.0f, 1.0f};
+// The numbers of the test event raised by the key e; the script agrees on them.
+const std::vector<float> TEST_EVENT = {1.0f, 6.4f, 9.4f, -94.0f};
+
+float clampPercent(float v) {
+    if (v < 0.0f) return 0.0f;
+    if (v > CURSOR_FAR_LIMIT) return CURSOR_FAR_LIMIT;
+    return v;
+}
+}  // namespace
+
+point mouseToGame(point p, float left, float right, float bottom, float top) {
+    return {left + p.x * (right - left) / 100.0f, bottom + p.y * (top - bottom) / 100.0f};
+}
+
+void processProjectiles(WorldState& world, Universe& universe, int dt, int now) {
+    for (auto it = world.projectiles.begin(); it != world.projectiles.end();) {
+        if (it->update(dt, world, universe, now))
+            ++it;
+        else
+            it = world.projectiles.erase(it);
+    }
+}
+
+void processStars(WorldState& world, Player* player, int dt) {
+    for (size_t i = 0; i < world.stars.size(); ++i) world.stars[i].update(world, player, dt);
+}
+
+void processShips(Universe& universe, Player* player, int dt, int now) {
+    WorldState& world = universe.currentWorld();
+    for (auto it = world.ships.begin(); it != world.ships.end();) {
+        if (it->update(dt, now, universe, player)) {
+            it->draw();
+            ++it;
+        } else {
+            it = world.ships.erase(it);
+        }
+    }
+}
+
+void processWormholes(Universe& universe, int now) {
+    // A copy, so every wormhole present at the start is handled even after one moved the player.
+    std::vector<Wormhole> wormholes = universe.currentWorld().wormholes;
+    for (Wormhole& wormhole : wormholes) wormhole.update(universe, now);
+}
+
+void respawnShips(Universe& universe) {
+    WorldState& world = universe.currentWorld();
+    if (world.ships.size() > static_cast<size_t>(RESPAWN_THRESHOLD)) return;
+    point playerPos = universe.player->getPosition();
+    for (size_t i = 1; i < universe.shipTypes.size(); ++i) {
+        point where{0.0f, 0.0f};
+        // Bounded so a player parked on the origin cannot hang the frame.
+        for (int attempt = 0; attempt < 1000; ++attempt) {
+            where = {closeRandLoc(RESPAWN_SPREAD), closeRandLoc(RESPAWN_SPREAD)};
+            if (pointDistance(where, playerPos) >= RESPAWN_MIN_DISTANCE) break;
+        }
+        std::cout << "Ival: " << i << std::endl;
+        world.ships.push_front(Ship(where, universe.shipTypes[i].name, static_cast<unsigned>(i), universe));
+    }
+}
+
+Game::Game(GameOptions gameOptions) : options(std::move(gameOptions)) {}
+
+Game::~Game() {
+    // Sound first (ALUT shut-down), then the model, the font and finally the Lua state.
+    sound.reset();
+    universePtr.reset();
+    hudFont.reset();
+    luaState.reset();
+}
+
+lua_State* Game::lua() const { return luaState ? luaState->get() : nullptr; }
+
+int Game::startUp(int argc, char** argv) {
+    std::srand(static_cast<unsigned>(std::time(nullptr)));
+    std::cout << "Starting this thing" << std::endl;
+    if (!options.dataDirectory.empty() && chdir(options.dataDirectory.c_str()) != 0) {
+        std::cout << "Error, cannot enter data directory " << options.dataDirectory << std::endl;
+        return 1;
+    }
+    if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO) < 0) {
+        std::fprintf(stderr, "SDL init failed: %s\n", SDL_GetError());
+        return 1;
+    }
+    std::cout << "SDL initialized" << std::endl;
+    std::atexit(SDL_Quit);
+    sdlStarted = true;
+
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_putenv(const_cast<char*>("SDL_VIDEO_CENTERED=center"));
+    if (!SDL_SetVideoMode(w, h, 32, SDL_OPENGL)) {
+        std::printf("Unable to set %d x %d 32b video: %s\n", w, h, SDL_GetError());
+        std::fflush(stdout);
+        return 1;
+    }
+    SDL_WM_SetCaption("Quorble", "Quorble?");
+    if (options.sdlInput) SDL_WM_GrabInput(SDL_GRAB_ON);
+    SDL_ShowCursor(SDL_DISABLE);
+    SDL_EnableUNICODE(1);
+
+    GLenum glewStatus = glewInit();
+    if (glewStatus != GLEW_OK)
+        std::cout << "Error, " << glewGetErrorString(glewStatus) << std::endl;
+    else
+        std::cout << "Glew is initialized" << std::endl;
+
+    aspect = static_cast<float>(w) / static_cast<float>(h);
+    glViewport(0, 0, w, h);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluOrtho2D(-1.1 * YBOUND * aspect, 1.1 * YBOUND * aspect, -1.1 * YBOUND, 1.1 * YBOUND);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+
+    loadTextures();
+    loadUITextures();
+
+    lastTick = SDL_GetTicks();
+    int ignoredX = 0, ignoredY = 0;
+    SDL_GetRelativeMouseState(&ignoredX, &ignoredY);
+
+    universePtr = std::make_unique<Universe>();
+    if (!universePtr->loaded()) {
+        std::cout << universePtr->getLoadError() << std::endl;
+        return 1;
+    }
+    Universe& universe = *universePtr;
+
+    std::cout << "Loading LUA" << std::endl;
+    luaState = std::make_unique<LuaState>();
+    loadScript(lua(), "ui.lua");
+    stackDump(lua());
+
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+
+    std::cout << "Loading font" << std::endl;
+    hudFont = std::make_unique<Font>("subatomic.quillory.ttf");
+
+    std::cout << "Initializing stars" << std::endl;
+    initializeShaders(universe);
+    if (!initializeStars(universe, lua())) {
+        universePtr.reset();
+        return 1;
+    }
+    universe.player = initializePlayer(universe);
+    if (!universe.player) {
+        std::cout << "Error, the player could not be built" << std::endl;
+        return 1;
+    }
+    std::cout << "Player initialized" << std::endl;
+
+    fonts = {hudFont.get()};
+    fpsTimeSum = 0.0f;
+    fpsFrameCount = 0.0f;
+    viewHeightValue = 4000.0f;
+    depth = 1.0f;
+    farFactor = 1.0f;
+
+    initLua(universe, lua());
+    testXML();
+
+    universe.currentWorld().ships.push_front(Ship({50.0f, 50.0f}, universe.shipTypes[0].name, 1, universe));
+
+    std::fill(frameHistory.begin(), frameHistory.end(), 0);
+    historyIndex = 0;
+
+    if (options.sound) sound = std::make_unique<EngineSound>(argc, argv, "sounds/engine.wav");
+
+    std::cout << getTime() << std::endl;
+    setTime(0);
+    std::cout << getTime() << std::endl;
+    std::cout << "Done with that, now starting main loop" << std::endl;
+    return 0;
+}
+
+int Game::run() {
+    while (frame(SDL_GetTicks())) {
+    }
+    return 0;
+}
+
+point Game::mouseGamePosition() const {
+    point p = universePtr->player->getPosition();
+    float halfHeight = viewHeightValue / 2.0f;
+    return mouseToGame(cursorPos, p.x - halfHeight * aspect, p.x + halfHeight * aspect, p.y - halfHeight,
+                       p.y + halfHeight);
+}
+
+void Game::handleKey(int key) {
+    Universe& universe = *universePtr;
+    if (key == SDLK_q) {
+        quitRequested = true;
+    } else if (key == SDLK_n) {
+        depth *= ZOOM_STEP;
+    } else if (key == SDLK_m) {
+        depth /= ZOOM_STEP;
+    } else if (key == SDLK_c) {
+        universe.currentWorld().ships.clear();
+    } else if (key == SDLK_e) {
+        std::cout << "Firing event" << std::endl;
+        std::vector<float> event = TEST_EVENT;
+        uiEvent(universe, event, fonts, lua());
+        std::cout << "Event completed" << std::endl;
+    } else if (key >= SDLK_F1 && key <= SDLK_F5) {
+        std::string slot = std::to_string(key - SDLK_F1 + 1);
+        bool shift = universe.input.keyHeld(SDLK_LSHIFT) || universe.input.keyHeld(SDLK_RSHIFT);
+        if (shift)
+            universe.saveGame(slot);
+        else
+            universe.loadGame(slot, lua());
+    } else if (key >= SDLK_1 && key <= SDLK_7) {
+        universe.player->setWeapon(static_cast<unsigned>(key - SDLK_1));
+    }
+}
+
+void Game::dispatchEvents() {
+    Universe& universe = *universePtr;
+    if (options.sdlInput) universe.input.pollSdl();
+    for (const InputEvent& event : universe.input.takeEvents()) {
+        if (quitRequested) return;
+        switch (event.kind) {
+        case InputEvent::Quit: quitRequested = true; break;
+        case InputEvent::KeyDown: handleKey(event.code); break;
+        case InputEvent::ButtonDown:
+            if (event.code == SDL_BUTTON_LEFT) {
+                for (uiDisplay& display : universe.displays) display.mouseClick(cursorPos, universe, lua());
+            } else if (event.code == SDL_BUTTON_WHEELUP) {
+                viewHeightValue /= ZOOM_STEP;
+            } else if (event.code == SDL_BUTTON_WHEELDOWN) {
+                viewHeightValue *= ZOOM_STEP;
+            }
+            break;
+        case InputEvent::ButtonUp:
+            if (event.code == SDL_BUTTON_LEFT || event.code == SDL_BUTTON_RIGHT) universe.player->buttonUp();
+            break;
+        }
+    }
+}
+
+void Game::setCamera() {
+    point p = universePtr->player->getPosition();
+    float halfHeight = viewHeightValue / 2.0f;
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glFrustum(-halfHeight * aspect, halfHeight * aspect, -halfHeight, halfHeight, 10000.0 * depth,
+              200000.0 * farFactor);
+    glTranslatef(-p.x, -p.y, 0.0f);
+    glTranslatef(0.0f, 0.0f, -10000.0f * depth);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glTranslatef(0.0f, 0.0f, -1.0f);
+}
+
+void Game::drawOverlay(int dt) {
+    Universe& universe = *universePtr;
+    WorldState& world = universe.currentWorld();
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluOrtho2D(0, w, 0, h);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glColor3f(0.2f, 0.2f, 0.2f);
+    glBegin(GL_LINES);
+    for (int k = 0; k < 10; ++k) {
+        glVertex2f(0.0f, 3.0f * k + 5.0f);
+        glVertex2f(static_cast<float>(w), 3.0f * k + 5.0f);
+    }
+    glEnd();
+
+    glColor3f(0.3f, 0.3f, 1.0f);
+    glBegin(GL_LINE_STRIP);
+    float step = static_cast<float>(w) / HISTORY_SIZE;
+    for (int j = 0; j < HISTORY_SIZE; ++j)
+        glVertex2f(j * step, 3.0f * frameHistory[(historyIndex + j) % HISTORY_SIZE] + 5.0f);
+    glEnd();
+
+    debugTexts[1] = "Ships: " + toString(static_cast<float>(world.ships.size()));
+    debugTexts[2] = "Projectiles: " + toString(static_cast<float>(world.projectiles.size()));
+    debugTexts[3] = "Timers: " + toString(static_cast<float>(world.timers.size()));
+    debugTexts[4] = "Player HP: " + toString(universe.player->getHealth());
+    for (size_t i = 0; i < debugTexts.size(); ++i)
+        hudFont->displayText(debugTexts[i], 0.0f, 30.0f * i, 20.0f, false);
+    hudFont->displayText(toString(static_cast<float>(*universe.player->getPlanetIdPointer())), 0.0f, 150.0f, 20.0f,
+                         false);
+
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluOrtho2D(0, 100, 0, 100);
+    glMatrixMode(GL_MODELVIEW);
+    mouseover(universe, mouseGamePosition(), hudFont.get(), dt);
+    universe.player->drawUI();
+}
+
+void Game::drawDisplays() {
+    Universe& universe = *universePtr;
+    for (size_t i = 0; i < universe.displays.size();) {
+        universe.displays[i].draw();
+        if (universe.displays[i].update(universe, fonts, lua()))
+            ++i;
+        else
+            universe.displays.erase(universe.displays.begin() + static_cast<long>(i));
+    }
+}
+
+bool Game::frame(uint32_t now) {
+    Universe& universe = *universePtr;
+    glLoadIdentity();
+
+    int dt = static_cast<int>(now - lastTick);
+    lastTick = now;
+    fpsTimeSum += dt;
+    fpsFrameCount += 1.0f;
+    frameHistory[historyIndex] = dt;
+    historyIndex = (historyIndex + 1) % HISTORY_SIZE;
+    if (fpsTimeSum > 1000.0f) {
+        debugTexts[0] = "FPS: " + toString(fpsFrameCount / (fpsTimeSum / 1000.0f));
+        fpsTimeSum = 0.0f;
+        fpsFrameCount = 0.0f;
+    }
+
+    respawnShips(universe);
+
+    dispatchEvents();
+    if (quitRequested) return false;
+
+    for (uiDisplay& display : universe.displays) display.mouseHover(cursorPos);
+    if (universe.input.buttonHeld(SDL_BUTTON_LEFT))
+        for (uiDisplay& display : universe.displays) display.mouseDrag(cursorPos, dt, universe, lua());
+
+    std::pair<int, int> motion = universe.input.takeMotion();
+    cursorPos.x = clampPercent(cursorPos.x + motion.first * mouseSensitivity);
+    cursorPos.y = clampPercent(cursorPos.y - motion.second * mouseSensitivity);
+
+    universe.player->update(dt, mouseGamePosition(), universe.input.buttonMask(), universe.currentWorld());
+
+    setCamera();
+    drawBackground();
+
+    if (universe.input.keyHeld(SDLK_SPACE))
+        universe.player->shoot(now, universe.currentWorld(), mouseGamePosition(), dt);
+
+    glColor4fv(ADDITIVE_COLOUR);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    processWormholes(universe, static_cast<int>(now));
+    universe.updateGravityWalls(dt);
+    processProjectiles(universe.currentWorld(), universe, dt, static_cast<int>(now));
+    universe.player->drawTrail(static_cast<int>(now), universe);
+    runTimer(static_cast<int>(now), universe.currentWorld());
+
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    universe.player->draw();
+    processStars(universe.currentWorld(), universe.player.get(), dt);
+    processShips(universe, universe.player.get(), dt, static_cast<int>(now));
+
+    glColor4fv(OVERLAY_COLOUR);
+    drawMouse(mouseGamePosition());
+    drawBoundary();
+
+    drawOverlay(dt);
+    drawDisplays();
+
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluOrtho2D(0, w, -h, 0);
+    glMatrixMode(GL_MODELVIEW);
+    topLeftUI(universe.currentWorld(), universe.player.get());
+
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluOrtho2D(-w, 0, -h, 0);
+    glMatrixMode(GL_MODELVIEW);
+    topRightUI(universe.currentWorld(), universe.player.get());
+
+    SDL_GL_SwapBuffers();
+    glClear(GL_COLOR_BUFFER_BIT);
+    return true;
+}

@@ -1,0 +1,84 @@
+// The game shell: start-up in its fixed order, the frame loop with its bindings, camera,
+// cursor, respawning and debug overlay, and the per-world drivers.
+#pragma once
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "basics.h"
+
+class EngineSound;
+class Font;
+class LuaState;
+class Player;
+class Universe;
+class WorldState;
+struct lua_State;
+
+point mouseToGame(point p, float left, float right, float bottom, float top);
+void processProjectiles(WorldState& world, Universe& universe, int dt, int now);
+void processStars(WorldState& world, Player* player, int dt);
+void processShips(Universe& universe, Player* player, int dt, int now);
+void processWormholes(Universe& universe, int now);
+// The frame loop's refill: while the world holds 9 ships or fewer, one ship of every type but
+// the first, around the origin and at least 100 units from the player.
+void respawnShips(Universe& universe);
+
+struct GameOptions {
+    std::string dataDirectory;   // content directory ("" = working directory)
+    bool sdlInput = true;        // poll SDL for input (false: input is scripted by the caller)
+    bool sound = true;
+};
+
+class Game {
+public:
+    explicit Game(GameOptions options = {});
+    ~Game();
+    Game(const Game&) = delete;
+    Game& operator=(const Game&) = delete;
+
+    // Start-up in the fixed order; 0 on success, 1 when the game cannot start.
+    int startUp(int argc, char** argv);
+    // One frame at tick `now`; false once the player has asked to quit.
+    bool frame(uint32_t now);
+    // Frames until quit; the exit status.
+    int run();
+
+    Universe& universe() { return *universePtr; }
+    lua_State* lua() const;
+    point cursor() const { return cursorPos; }
+    float viewHeight() const { return viewHeightValue; }
+    float depthFactor() const { return depth; }
+    point mouseGamePosition() const;
+    const std::string& fpsText() const { return debugTexts[0]; }
+
+private:
+    void dispatchEvents();
+    void handleKey(int key);
+    void setCamera();
+    void drawOverlay(int dt);
+    void drawDisplays();
+
+    GameOptions options;
+    std::unique_ptr<Universe> universePtr;
+    std::unique_ptr<LuaState> luaState;
+    std::unique_ptr<Font> hudFont;
+    std::unique_ptr<EngineSound> sound;
+    std::vector<Font*> fonts;
+    uint32_t lastTick = 0;
+    float fpsTimeSum = 0.0f;
+    float fpsFrameCount = 0.0f;
+    std::vector<int> frameHistory = std::vector<int>(5000, 0);
+    unsigned historyIndex = 0;
+    point cursorPos{50.0f, 50.0f};
+    float mouseSensitivity = 0.15f;
+    float viewHeightValue = 4000.0f;
+    float aspect = 1.25f;
+    float depth = 1.0f;
+    float farFactor = 1.0f;
+    std::array<std::string, 5> debugTexts;
+    bool quitRequested = false;
+    bool sdlStarted = false;
+};

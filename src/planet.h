@@ -1,0 +1,55 @@
+// A planet circling its star: orbit and spin, gravity, the periodic script tick, landing, and
+// its economy record with free extra data.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "basics.h"
+#include "defaultVals.h"
+
+class Player;
+class WorldState;
+
+class Planet {
+public:
+    Planet(int id, float radius, float density, float orbitRadius, float orbitSpeed, float initLoc,
+           float rotationalSpeed, float initRot, int texture, std::string name, planetData data,
+           std::vector<luaStringPair> extraData);
+
+    void update(WorldState& world, Player* player, int dt, point starLoc);
+    // Moves the planet to where `t` ms of orbit and spin put it (used after loading a game).
+    void skipTime(long t, point starLoc);
+    void draw() const;
+
+    const std::string& getName() const { return name; }
+    float getRadius() const { return radius; }
+    int getID() const { return id; }
+    point getLoc() const { return loc; }
+    point getVelocity() const { return velocity; }
+    float getRotation() const { return rotation; }
+    int getTickTime() const { return tickTime; }
+    planetData getPlanetData() const { return data; }
+    void setPlanetData(const planetData& newData) { data = newData; }
+    std::vector<luaStringPair> getExtraData() const { return extraData; }
+    void setExtraData(const std::vector<luaStringPair>& newExtraData) { extraData = newExtraData; }
+
+private:
+    point loc{0.0f, 0.0f};
+    int id;
+    float landingAngle = 0.0f;
+    float radius;
+    float density;
+    float orbitRadius;
+    float orbitSpeed;
+    float orbitAngle;
+    float rotationalSpeed;
+    float rotation;
+    int texture;
+    point velocity{0.0f, 0.0f};
+    std::string name;
+    float volume;
+    int tickTime = 0;
+    planetData data;
+    std::vector<luaStringPair> extraData;
+};

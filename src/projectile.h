@@ -1,0 +1,54 @@
+// One shot in flight: movement, end of life, swept hit test, homing, fragments and events.
+#pragma once
+
+#include <vector>
+
+#include "basics.h"
+#include "xmlValues.h"
+
+class Universe;
+class WorldState;
+
+class Projectile {
+public:
+    Projectile(point position, float bearing, WorldState& world, int type, float vx, float vy, short faction,
+               std::vector<short> relations);
+    Projectile(XmlNode* node, Universe& universe);
+    void save(XmlDoc& doc, XmlNode* node) const;
+
+    void calcTheta();
+    void addVelocity(point v) { velocity.x += v.x; velocity.y += v.y; }
+    bool affectedByGrav() const;
+    // False when the shot is finished.
+    bool update(int dt, WorldState& world, Universe& universe, int now);
+    // True when the shot hit something; `previous` is its position before this frame's move.
+    bool handleCollision(point previous, WorldState& world, Universe& universe, int now);
+    void draw() const;
+
+    point getPosition() const { return position; }
+    void setPosition(point p) { position = p; }
+    point getVelocity() const { return velocity; }
+    float getTheta() const { return theta; }
+    int getShotType() const { return shotType; }
+    int getLifetimeRemaining() const { return lifetimeRemaining; }
+    int getTargetedShipID() const { return targetedShipID; }
+    short getFaction() const { return faction; }
+
+private:
+    void home(int dt, WorldState& world);
+
+    point position;
+    int shotType;
+    float theta = 0.0f;
+    int lifetimeRemaining;
+    point velocity;
+    int targetedShipID = 0;
+    std::vector<short> personalRelations;
+    short faction;
+};
+
+// Creates the type's spread of shots at the front of the world's projectile list.
+void projectileSpawn(int type, point velocity, point position, float bearing, WorldState& world, short faction);
+void projectileSpawn(int type, point velocity, point position, point target, WorldState& world, short faction);
+// Event 0 nothing, 1 a shockwave; always false.
+bool projectileEvent(WorldState& world, point where, int eventNum, int now);

@@ -1,0 +1,49 @@
+// A trail whose samples carry velocity, particle count and a random seed, drawn as puffs of
+// smoke through the "smokeTrail" program.
+#pragma once
+
+#include <vector>
+
+#include "trail.h"
+
+class ShaderList;
+
+// The uniform values of one drawn puff.
+struct SmokePuff {
+    float time;      // ms since the puff was recorded
+    float lifetime;  // 0 for the oldest slot, 1 for the newest
+    float rand;
+    point velocity;
+    point position;
+    unsigned count;
+};
+
+class SmokeTrail : public Trail {
+public:
+    SmokeTrail() = default;
+    SmokeTrail(int length, point start, int interval, float width, float red, float green, float blue, float size,
+               float particleSize, float spinSpeed, unsigned smokeTexture, unsigned colorTexture,
+               const ShaderList& shaders);
+
+    // Records as many puffs as whole intervals have passed (catching up after long frames).
+    void update(point p, int dt, point velocity, unsigned count);
+    void draw(point current) const;
+    // The puffs that draw() sends, oldest first (samples beside an invisible one are left out).
+    std::vector<SmokePuff> puffs() const;
+    // Depth of particle quad j of a puff of `count` particles: spread over [0, 1], even ones
+    // pushed back by 100.
+    static float particleDepth(unsigned j, unsigned count);
+
+    float size = 0.0f;
+    float particleSize = 0.0f;
+    float spinSpeed = 0.0f;
+    unsigned smokeTexture = 0;
+    unsigned colorTexture = 0;
+    int shader = 0;
+    int sizeUniform = -1, particleSizeUniform = -1, spinSpeedUniform = -1, velocityUniform = -1,
+        timeUniform = -1, positionUniform = -1, randUniform = -1, lifetimeUniform = -1, smokeUniform = -1,
+        colorUniform = -1;
+    std::vector<point> velocities;
+    std::vector<float> seeds;
+    std::vector<unsigned> counts;
+};

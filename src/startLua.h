@@ -1,0 +1,30 @@
+// The Lua state of the game and the engine functions offered to "ui.lua".
+#pragma once
+
+#include <string>
+
+#include "luaTables.h"
+
+class Universe;
+
+// Owns the one Lua state with the standard libraries; closes it when destroyed.
+class LuaState {
+public:
+    LuaState();
+    ~LuaState();
+    LuaState(const LuaState&) = delete;
+    LuaState& operator=(const LuaState&) = delete;
+    lua_State* get() const { return state; }
+
+private:
+    lua_State* state;
+};
+
+// Loads and runs a script file; prints "Error opening ui.lua" style failure and returns false.
+bool loadScript(lua_State* L, const std::string& path);
+// Publishes the registry entries, registers the engine functions and calls "addUI" once.
+void initLua(Universe& universe, lua_State* L);
+// Publishes the registry entries again (after a load replaced the player and the document).
+void publishRegistry(Universe& universe, lua_State* L);
+// Calls the global "planetTick" with a planet id; prints the error and goes on on failure.
+void callPlanetTick(lua_State* L, int planetId);

@@ -1,0 +1,104 @@
+// The whole game model: the Universe with its worlds, tables, content documents, player and UI
+// displays, and the WorldState of one star system.
+#pragma once
+
+#include <cstdint>
+#include <list>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "GravityWall.h"
+#include "defaultVals.h"
+#include "input.h"
+#include "player.h"
+#include "projectile.h"
+#include "shaderList.h"
+#include "ship.h"
+#include "star.h"
+#include "timer.h"
+#include "uiDisplay.h"
+#include "wormhole.h"
+#include "xmlValues.h"
+
+struct lua_State;
+
+// One star system. Owns everything in it; timers through unique pointers.
+class WorldState {
+public:
+    WorldState(std::string name, int size) : name(std::move(name)), size(size) {}
+
+    std::string name;
+    int size;
+    std::list<std::unique_ptr<TimerBase>> timers;
+    std::list<Ship> ships;
+    std::list<Projectile> projectiles;
+    std::vector<Star> stars;
+    std::vector<Wormhole> wormholes;
+    std::list<GravityWall> gravityWalls;
+    lua_State* luaState = nullptr;
+};
+
+class Universe {
+public:
+    // Reads and parses the seven content files from `contentDirectory` (empty: the working
+    // directory, ending in '/' otherwise). A file that cannot be read or parsed is reported in
+    // loadError() and leaves the universe unusable.
+    explicit Universe(const std::string& contentDirectory = "");
+    Universe(const Universe&) = delete;
+    Universe& operator=(const Universe&) = delete;
+    ~Universe();
+
+    bool loaded() const { return loadError.empty(); }
+    const std::string& getLoadError() const { return loadError; }
+    // Path of a run-time file inside the content directory.
+    std::string dataPath(const std::string& fileName) const { return contentDirectory + fileName; }
+
+    int getNewShipID() { return ++shipIDCounter; }
+    unsigned loadDynamicTexture(const std::string& fileName, int mode);
+    Planet* getPlanet(unsigned id);
+    planetData getPlanetData(unsigned id);
+    std::vector<luaStringPair> getExtraPlanetData(unsigned id);
+    engineData getEngineData(const std::string& name);
+    hullData getHullData(const std::string& name);
+    gravTool getGravToolData(const std::string& name);
+    // Writes saves/<name>/; false (with a message) when it could not be written. An earlier
+    // save under the same name is only replaced once the new files are complete.
+    bool saveGame(const std::string& name);
+    // Replaces the game with saves/<name>/; false (game untouched) when the save is refused.
+    bool loadGame(const std::string& name, lua_State* L);
+    void updateGravityWalls(int dt);
+
+    // The world the player is in.
+    WorldState& currentWorld() { return worlds[player->getWorld()]; }
+
+    std::vector<shipDataStruct> shipTypes;
+    std::vector<std::vector<int16_t>> relations;
+    std::vector<std::string> factionNames;
+    std::vector<Planet*> planetIndex;
+    std::vector<WorldState> worlds;
+    ShaderList shaderList;
+    std::unique_ptr<Player> player;
+    std::vector<uiDisplay> displays;
+    XmlFile universeDoc;
+    XmlFile projectilesDoc;
+    XmlFile shadersDoc;
+    XmlFile relationsDoc;
+    XmlFile shipDataDoc;
+    XmlFile playerDataDoc;
+    XmlFile equipmentDoc;
+    int32_t shipIDCounter = 0;
+    engineData defaultEngine;
+    std::vector<dynamicTexturesData> dynamicTextures;
+    hullData defaultHull;
+    gravTool defaultGravTool;
+    planetData defaultPlanetData;
+    // Held keys and buttons, read by the player; filled by the game from SDL or by a test.
+    InputState input;
+
+private:
+    void applyDefaultEquipment();
+
+    std::string contentDirectory;
+    std::string loadError;
+};

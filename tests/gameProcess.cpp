@@ -1,0 +1,189 @@
+// Runs and drives the real game binary for end-to-end tests.
+#include "gameProcess.h"
+
+#include <X11/Xlib.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <boost/filesystem.hpp>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+namespace fs = boost::filesystem;
+
+namespace {
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::string runCommand(const std::string& command) {
+    std::string result;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return result;
+    char buffer[256];
+    while (fgets(buffer, sizeof buffer, pipe)) result += buffer;
+    pclose(pipe);
+    return result;
+}
+
+double secondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+}  // namespace
+
+void Screenshot::at(int x, int y, int& r, int& g, int& b) const {
+    size_t i = (static_cast<size_t>(y) * width + x) * 3;
+    r = rgb[i];
+    g = rgb[i + 1];
+    b = rgb[i + 2];
+}
+
+GameProcess::GameProcess(const std::string& workDirectory) : dir(workDirectory) {
+    fs::path source(std::string(QUORBLE_SOURCE_DIR) + "/data");
+    for (fs::recursive_directory_iterator it(source), end; it != end; ++it) {
+        fs::path relative = fs::relative(it->path(), source);
+        if (relative.string().rfind("saves", 0) == 0) continue;
+        fs::path target = fs::path(dir) / relative;
+        if (fs::is_directory(it->path()))
+            fs::create_directories(target);
+        else
+            fs::copy_file(it->path(), target, fs::copy_option::overwrite_if_exists);
+    }
+}
+
+GameProcess::~GameProcess() {
+    if (pid > 0 && running()) {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+    }
+}
+
+bool GameProcess::start(bool unsetDisplay) {
+    pid = fork();
+    if (pid < 0) return false;
+    if (pid == 0) {
+        if (chdir(dir.c_str()) != 0) _exit(127);
+        if (!freopen("stdout.txt", "w", stdout) || !freopen("stderr.txt", "w", stderr)) _exit(127);
+        setenv("ALSOFT_DRIVERS", "null", 1);
+        if (unsetDisplay) unsetenv("DISPLAY");
+        execl(QUORBLE_BINARY, "quorble", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    return true;
+}
+
+bool GameProcess::running() {
+    if (pid <= 0 || exitStatus >= 0) return false;
+    int status = 0;
+    pid_t done = waitpid(pid, &status, WNOHANG);
+    if (done == pid) {
+        exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        return false;
+    }
+    return true;
+}
+
+bool GameProcess::waitForOutput(const std::string& text, double seconds, size_t from) {
+    auto start = std::chrono::steady_clock::now();
+    while (secondsSince(start) < seconds) {
+        std::string out = output();
+        if (out.size() > from && out.find(text, from) != std::string::npos) return true;
+        if (!running()) return output().find(text, from) != std::string::npos;
+        pause(0.05);
+    }
+    return false;
+}
+
+int GameProcess::waitForExit(double seconds) {
+    auto start = std::chrono::steady_clock::now();
+    while (secondsSince(start) < seconds) {
+        if (!running()) return exitStatus;
+        pause(0.05);
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    pid = -1;
+    return -1;
+}
+
+std::string GameProcess::output() const { return readFile(dir + "stdout.txt"); }
+std::string GameProcess::errorOutput() const { return readFile(dir + "stderr.txt"); }
+
+std::string GameProcess::windowId() {
+    std::string id = runCommand("xdotool search --name '^Quorble$' 2>/dev/null | head -n 1");
+    while (!id.empty() && (id.back() == '\n' || id.back() == ' ')) id.pop_back();
+    return id;
+}
+
+void GameProcess::key(const std::string& keys) { runCommand("xdotool key --delay 30 " + keys); }
+void GameProcess::keyDown(const std::string& keys) { runCommand("xdotool keydown " + keys); }
+void GameProcess::keyUp(const std::string& keys) { runCommand("xdotool keyup " + keys); }
+
+void GameProcess::holdKey(const std::string& keys, double seconds) {
+    keyDown(keys);
+    pause(seconds);
+    keyUp(keys);
+}
+
+void GameProcess::click(int button) { runCommand("xdotool click " + std::to_string(button)); }
+void GameProcess::mouseDown(int button) { runCommand("xdotool mousedown " + std::to_string(button)); }
+void GameProcess::mouseUp(int button) { runCommand("xdotool mouseup " + std::to_string(button)); }
+
+void GameProcess::moveMouseRelative(int dx, int dy) {
+    runCommand("xdotool mousemove_relative -- " + std::to_string(dx) + " " + std::to_string(dy));
+}
+
+bool GameProcess::closeWindow() {
+    std::string id = windowId();
+    if (id.empty()) return false;
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) return false;
+    Window window = static_cast<Window>(std::strtoul(id.c_str(), nullptr, 10));
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", True);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    Status sent = XSendEvent(display, window, False, NoEventMask, &event);
+    XFlush(display);
+    XCloseDisplay(display);
+    return sent != 0;
+}
+
+std::string GameProcess::artefactDirectory() {
+    std::string path = std::string(QUORBLE_SOURCE_DIR) + "/build/test-artefacts/";
+    fs::create_directories(path);
+    return path;
+}
+
+Screenshot GameProcess::screenshot(const std::string& name) {
+    Screenshot shot;
+    std::string png = artefactDirectory() + name + ".png";
+    std::string ppm = dir + "shot.ppm";
+    runCommand("/usr/bin/import -window root '" + png + "' 2>/dev/null && /usr/bin/convert '" + png + "' '" +
+               ppm + "' 2>/dev/null");
+    std::ifstream in(ppm, std::ios::binary);
+    std::string magic;
+    int maxValue = 0;
+    in >> magic >> shot.width >> shot.height >> maxValue;
+    in.get();
+    if (magic != "P6" || maxValue != 255) return Screenshot{};
+    shot.rgb.resize(static_cast<size_t>(shot.width) * shot.height * 3);
+    in.read(reinterpret_cast<char*>(shot.rgb.data()), static_cast<std::streamsize>(shot.rgb.size()));
+    if (!in) return Screenshot{};
+    return shot;
+}
+
+void GameProcess::pause(double seconds) const {
+    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+}

@@ -1,0 +1,76 @@
+// Runs the real game binary in a copy of the shipped data under the test's X display and
+// drives it like a player: keys and mouse through xdotool, screenshots through ImageMagick.
+#pragma once
+
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+// An RGB screenshot in memory.
+struct Screenshot {
+    int width = 0;
+    int height = 0;
+    std::vector<unsigned char> rgb;
+    bool valid() const { return width > 0 && height > 0; }
+    // Colour at pixel (x, y), y counted from the top.
+    void at(int x, int y, int& r, int& g, int& b) const;
+    // How many pixels of the rectangle satisfy the test.
+    template <typename Test>
+    int count(int x0, int y0, int x1, int y1, Test test) const {
+        int n = 0;
+        for (int y = y0; y < y1 && y < height; ++y)
+            for (int x = x0; x < x1 && x < width; ++x) {
+                int r, g, b;
+                at(x, y, r, g, b);
+                if (test(r, g, b)) ++n;
+            }
+        return n;
+    }
+};
+
+class GameProcess {
+public:
+    // Copies the shipped data into `workDirectory` (which must exist).
+    explicit GameProcess(const std::string& workDirectory);
+    ~GameProcess();
+    GameProcess(const GameProcess&) = delete;
+    GameProcess& operator=(const GameProcess&) = delete;
+
+    // Starts the binary; `unsetDisplay` runs it without DISPLAY.
+    bool start(bool unsetDisplay = false);
+    // Waits until standard output holds `text` (after `from` characters); false on time-out.
+    bool waitForOutput(const std::string& text, double seconds, size_t from = 0);
+    // Waits for the process to end; its exit status, or -1 on time-out (the process is killed).
+    int waitForExit(double seconds);
+    bool running();
+
+    std::string output() const;
+    std::string errorOutput() const;
+    size_t outputSize() const { return output().size(); }
+
+    // xdotool actions on the game window.
+    void key(const std::string& keys);
+    void keyDown(const std::string& keys);
+    void keyUp(const std::string& keys);
+    void holdKey(const std::string& keys, double seconds);
+    void click(int button);
+    void mouseDown(int button);
+    void mouseUp(int button);
+    void moveMouseRelative(int dx, int dy);
+    // Asks the window to close, as a window manager's close button does.
+    bool closeWindow();
+    // Saves a screenshot of the whole screen as PNG under `name` in the artefact folder and
+    // returns its pixels.
+    Screenshot screenshot(const std::string& name);
+    void pause(double seconds) const;
+
+    const std::string& directory() const { return dir; }
+    static std::string artefactDirectory();
+
+private:
+    std::string windowId();
+
+    std::string dir;
+    pid_t pid = -1;
+    int exitStatus = -1;
+};

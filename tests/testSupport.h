@@ -1,0 +1,47 @@
+// Shared test helpers: one GL window for tests that draw, temporary content directories with a
+// small complete game, and capture of standard output.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+class Universe;
+
+// Opens one SDL window with a GL context for the whole run (under Xvfb in the test script).
+// Safe to call from every test that draws; also starts SDL's timer.
+void ensureGlContext();
+
+// A fresh directory under /tmp, removed with everything in it when destroyed.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    // Path ending in '/'.
+    const std::string& path() const { return dir; }
+    void write(const std::string& name, const std::string& text) const;
+    std::string read(const std::string& name) const;
+    bool exists(const std::string& name) const;
+
+private:
+    std::string dir;
+};
+
+// The seven content files (and shader sources) of a small but complete game, by file name.
+std::map<std::string, std::string> minimalContent();
+
+// Writes minimalContent() with `overrides` applied (an empty text removes a file) into `dir`.
+void writeContent(const TempDir& dir, const std::map<std::string, std::string>& overrides = {});
+
+// A universe built from `dir` (content written already): constructed, shaders loaded,
+// worlds built and the player made. Null when any step failed.
+std::unique_ptr<Universe> buildUniverse(const TempDir& dir);
+
+// Everything written to standard output while `action` runs.
+std::string captureOutput(const std::function<void()>& action);
+
+// Directory of the shipped game data.
+std::string shippedDataDirectory();
