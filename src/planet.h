@@ -11,6 +11,8 @@
 class Player;
 class WorldState;
 
+// Constructed with the content file's values (density as written, angles in degrees, speeds per
+// ms); keeps density x GRAVITYMULTIPLIER and the orbit in radians.
 class Planet {
 public:
     Planet(int id, float radius, float density, float orbitRadius, float orbitSpeed, float initLoc,

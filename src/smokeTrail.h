@@ -1,4 +1,4 @@
-// A trail whose samples carry velocity, particle count and a random seed, drawn as puffs of
+// A trail whose samples carry velocity, particle count and a random number, drawn as puffs of
 // smoke through the "smokeTrail" program.
 #pragma once
 
@@ -44,6 +44,6 @@ public:
         timeUniform = -1, positionUniform = -1, randUniform = -1, lifetimeUniform = -1, smokeUniform = -1,
         colorUniform = -1;
     std::vector<point> velocities;
-    std::vector<float> seeds;
+    std::vector<float> randomValues;
     std::vector<unsigned> counts;
 };

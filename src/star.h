@@ -25,6 +25,7 @@ struct GravityBody {
 // the ones within its reach; shared by stars and planets.
 void applyBodyToWorld(const GravityBody& body, WorldState& world, int dt);
 
+// Constructed with the content file's values; keeps density x GRAVITYMULTIPLIER.
 class Star {
 public:
     Star(point loc, float radius, float density, int texture, std::string name);
@@ -32,7 +33,9 @@ public:
     void update(WorldState& world, Player* player, int dt);
     void skipTime(long t);
     void draw() const;
-    void addPlanet(const Planet& planet) { planets.push_back(planet); }
+    // Appends a copy, already placed on its orbit so its position and velocity mean something
+    // before its first update.
+    void addPlanet(const Planet& planet);
     const std::string& getName() const { return name; }
     float getRadius() const { return radius; }
     point getLoc() const { return loc; }

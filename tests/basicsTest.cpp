@@ -96,7 +96,7 @@ TEST(GameClock, OffsetFollowsSetTime) {
     EXPECT_LT(getTime(), 100u);
 }
 
-TEST(FrameLoop, MouseToGameMapsPercentToTheView) {
+TEST(MouseToGame, MapsPercentToTheView) {
     point p = mouseToGame({50, 50}, -100, 100, -50, 50);
     EXPECT_FLOAT_EQ(p.x, 0.0f);
     EXPECT_FLOAT_EQ(p.y, 0.0f);
