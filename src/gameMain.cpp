@@ -326,6 +326,8 @@ void Game::drawOverlay(int dt) {
     gluOrtho2D(0, 100, 0, 100);
     glMatrixMode(GL_MODELVIEW);
     mouseover(universe, mouseGamePosition(), hudFont.get(), dt);
+    // The glyphs leave the texture unit replacing colours; the charge bar and the windows are tinted.
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     universe.player->drawUI();
 }
 

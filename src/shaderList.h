@@ -17,6 +17,8 @@ public:
     bool getShader(const std::string& name, int& program) const;
     bool getUniform(int program, const std::string& shortName, int& location) const;
     size_t size() const { return names.size(); }
+    // The programs in insertion order.
+    const std::vector<int>& getPrograms() const { return programs; }
 
 private:
     std::vector<std::string> names;

@@ -1,0 +1,328 @@
+// Draws the screen furniture around the simulation: background, border, cursor, radar, map and
+// the mouse-over label.
+#include "hud.h"
+
+#include <iostream>
+
+#include "font.h"
+#include "glHeaders.h"
+#include "planet.h"
+#include "player.h"
+#include "ship.h"
+#include "star.h"
+#include "textures.h"
+#include "worldState.h"
+
+namespace {
+
+// Texture slots of the fixed HUD users.
+constexpr int SLOT_CURSOR = 1;
+constexpr int SLOT_DUST = 9;
+constexpr int SLOT_RADAR = 11;
+constexpr int SLOT_ENEMY_BLIP = 12;
+constexpr int SLOT_PLAYER_BLIP = 13;
+constexpr int SLOT_MAP = 19;
+constexpr int SLOT_WHITE_DOT = 20;
+constexpr int SLOT_NEBULA = 23;
+
+constexpr float PANEL_SIZE = 200.0f;
+constexpr float PANEL_CENTRE = 100.0f;
+constexpr float RADAR_SCALE = 0.00825f;
+constexpr float MAP_SCALE = 0.00084f;
+constexpr float RADAR_BLIP = 500.0f;
+constexpr float MAP_PLAYER_BLIP = 10000.0f;
+constexpr float MAP_STAR_BLIP = 10000.0f;
+constexpr float MAP_PLANET_BLIP = 8000.0f;
+
+// The near dust repeats this many times across the world.
+constexpr float DUST_REPEATS = 20.0f;
+constexpr float NEBULA_DEPTH = -100000.0f;
+constexpr float NEBULA_EXTENT = 1.5f;
+constexpr float CURSOR_HALF = 30.0f;
+
+constexpr float LABEL_X = 50.0f;
+constexpr float LABEL_TOP_Y = 95.0f;
+constexpr float LABEL_SECOND_Y = 92.0f;
+constexpr float BAR_LEFT = 40.0f;
+constexpr float BAR_WIDTH = 20.0f;
+constexpr float BAR_BOTTOM = 89.0f;
+constexpr float BAR_TOP = 90.0f;
+
+// One textured square of half size `s` around the current origin, texture upright.
+void texturedSquare(float s) {
+    glBegin(GL_QUADS);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex2f(-s, -s);
+    glTexCoord2f(0.0f, 1.0f);
+    glVertex2f(-s, s);
+    glTexCoord2f(1.0f, 1.0f);
+    glVertex2f(s, s);
+    glTexCoord2f(1.0f, 0.0f);
+    glVertex2f(s, -s);
+    glEnd();
+}
+
+// One corner-by-corner square of the world border at depth z; `lead` repeats the first corner.
+void borderSquare(float z, bool lead) {
+    if (lead) glVertex3f(-XBOUND, -YBOUND, z);
+    glVertex3f(-XBOUND, -YBOUND, z);
+    glVertex3f(-XBOUND, YBOUND, z);
+    glVertex3f(XBOUND, YBOUND, z);
+    glVertex3f(XBOUND, -YBOUND, z);
+    glVertex3f(-XBOUND, -YBOUND, z);
+}
+
+// A horizontal bar from x0 to x1 sampling the middle row of the bound texture.
+void barQuad(float x0, float x1) {
+    glBegin(GL_QUADS);
+    glTexCoord2f(0.0f, 0.5f);
+    glVertex2f(x0, BAR_BOTTOM);
+    glTexCoord2f(1.0f, 0.5f);
+    glVertex2f(x0, BAR_TOP);
+    glTexCoord2f(1.0f, 0.5f);
+    glVertex2f(x1, BAR_TOP);
+    glTexCoord2f(0.0f, 0.5f);
+    glVertex2f(x1, BAR_BOTTOM);
+    glEnd();
+}
+
+// Replaces the projection with a panel-centred one scaled to game units around `centre`.
+void pushPanelProjection(float left, float right, float bottom, float top, float scale, point centre) {
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    gluOrtho2D(left, right, bottom, top);
+    glScalef(scale, scale, 0.0f);
+    glTranslatef(-centre.x, -centre.y, 0.0f);
+    glMatrixMode(GL_MODELVIEW);
+}
+
+void popProjection() {
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+}
+
+void drawShipLabel(Universe& universe, const Ship& ship, Font* font) {
+    if (font) {
+        font->displayText(ship.getShipType(), LABEL_X, LABEL_TOP_Y, 1.0f, true);
+        font->displayText(factionLabel(universe, static_cast<int>(ship.getFaction())), LABEL_X, LABEL_SECOND_Y,
+                          1.0f, true);
+    }
+    float ratio = 0.0f;
+    if (!healthRatio(universe, ship, ratio)) return;
+    glBindTexture(GL_TEXTURE_2D, universe.loadDynamicTexture("whiteLaser.png", 1));
+    reportError();
+    barQuad(BAR_LEFT, BAR_LEFT + BAR_WIDTH);
+    glBindTexture(GL_TEXTURE_2D, universe.loadDynamicTexture("laser.png", 1));
+    barQuad(BAR_LEFT, BAR_LEFT + BAR_WIDTH * ratio);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    std::cout << toString(ratio) << std::endl;
+}
+
+}  // namespace
+
+void drawBackground() {
+    glBindTexture(GL_TEXTURE_2D, textureSlot(SLOT_DUST));
+    glBegin(GL_QUADS);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex3f(-XBOUND, -YBOUND, 0.0f);
+    glTexCoord2f(0.0f, DUST_REPEATS);
+    glVertex3f(-XBOUND, YBOUND, 0.0f);
+    glTexCoord2f(DUST_REPEATS, DUST_REPEATS);
+    glVertex3f(XBOUND, YBOUND, 0.0f);
+    glTexCoord2f(DUST_REPEATS, 0.0f);
+    glVertex3f(XBOUND, -YBOUND, 0.0f);
+    glEnd();
+
+    glPushMatrix();
+    glTranslatef(0.0f, 0.0f, NEBULA_DEPTH);
+    glBindTexture(GL_TEXTURE_2D, textureSlot(SLOT_NEBULA));
+    const float x = NEBULA_EXTENT * XBOUND;
+    const float y = NEBULA_EXTENT * YBOUND;
+    glBegin(GL_QUADS);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex2f(-x, -y);
+    glTexCoord2f(0.0f, 1.0f);
+    glVertex2f(-x, y);
+    glTexCoord2f(1.0f, 1.0f);
+    glVertex2f(x, y);
+    glTexCoord2f(1.0f, 0.0f);
+    glVertex2f(x, -y);
+    glEnd();
+    glPopMatrix();
+}
+
+void drawBoundary() {
+    GLfloat colour[4];
+    glGetFloatv(GL_CURRENT_COLOR, colour);
+    glBegin(GL_LINE_STRIP);
+    glColor3f(1.0f, 1.0f, 1.0f);
+    borderSquare(0.0f, false);
+    glColor3f(1.0f, 0.0f, 0.0f);
+    borderSquare(-10000.0f, true);
+    glColor3f(0.0f, 0.0f, 1.0f);
+    borderSquare(-100000.0f, true);
+    glEnd();
+    glColor4fv(colour);
+}
+
+void drawMouse(point p) {
+    glPushMatrix();
+    reportError();
+    glTranslatef(p.x, p.y, 0.0f);
+    glBindTexture(GL_TEXTURE_2D, textureSlot(SLOT_CURSOR));
+    reportError();
+    texturedSquare(CURSOR_HALF);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glPopMatrix();
+}
+
+void drawRadarBlip(point centre, int textureSlotNumber, float halfSize) {
+    glPushMatrix();
+    reportError();
+    glTranslatef(centre.x, centre.y, 0.0f);
+    glBindTexture(GL_TEXTURE_2D, textureSlot(textureSlotNumber));
+    reportError();
+    texturedSquare(halfSize);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glPopMatrix();
+}
+
+RadarView radarView(const WorldState& world, point centre) {
+    RadarView view;
+    for (const Ship& ship : world.ships)
+        if (onRadar(pointDistance(ship.getPosition(), centre))) view.ships.push_back(&ship);
+    for (const Star& star : world.stars) {
+        if (onRadar(pointDistance(star.getLoc(), centre))) view.bodies.push_back({&star, nullptr});
+        // A planet shows by its own distance, even when its star is out of range.
+        for (const Planet& planet : star.getPlanets())
+            if (onRadar(pointDistance(planet.getLoc(), centre))) view.bodies.push_back({nullptr, &planet});
+    }
+    return view;
+}
+
+void topLeftUI(WorldState& world, Player* player) {
+    glBindTexture(GL_TEXTURE_2D, textureSlot(SLOT_RADAR));
+    glBegin(GL_QUADS);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex2f(0.0f, 0.0f);
+    glTexCoord2f(0.0f, 1.0f);
+    glVertex2f(0.0f, -PANEL_SIZE);
+    glTexCoord2f(1.0f, 1.0f);
+    glVertex2f(PANEL_SIZE, -PANEL_SIZE);
+    glTexCoord2f(1.0f, 0.0f);
+    glVertex2f(PANEL_SIZE, 0.0f);
+    glEnd();
+    if (!player) return;
+
+    const point centre = player->getPosition();
+    pushPanelProjection(-PANEL_CENTRE, w - PANEL_CENTRE, PANEL_CENTRE - h, PANEL_CENTRE, RADAR_SCALE, centre);
+    drawRadarBlip(centre, SLOT_PLAYER_BLIP, RADAR_BLIP);
+    const RadarView view = radarView(world, centre);
+    for (const Ship* ship : view.ships) drawRadarBlip(ship->getPosition(), SLOT_ENEMY_BLIP, RADAR_BLIP);
+    for (const RadarBody& body : view.bodies) {
+        if (body.star)
+            body.star->draw();
+        else
+            body.planet->draw();
+    }
+    popProjection();
+    reportError();
+}
+
+void topRightUI(WorldState& world, Player* player) {
+    glBindTexture(GL_TEXTURE_2D, textureSlot(SLOT_MAP));
+    glBegin(GL_QUADS);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex2f(-PANEL_SIZE, -PANEL_SIZE);
+    glTexCoord2f(0.0f, 1.0f);
+    glVertex2f(-PANEL_SIZE, 0.0f);
+    glTexCoord2f(1.0f, 1.0f);
+    glVertex2f(0.0f, 0.0f);
+    glTexCoord2f(1.0f, 0.0f);
+    glVertex2f(0.0f, -PANEL_SIZE);
+    glEnd();
+    if (!player) return;
+
+    const point centre = player->getPosition();
+    pushPanelProjection(-w - PANEL_CENTRE, PANEL_CENTRE, -h - PANEL_CENTRE, PANEL_CENTRE, MAP_SCALE, centre);
+    // Blips take the current colour.
+    glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    for (const Star& star : world.stars) {
+        if (onMap(pointDistance(star.getLoc(), centre))) {
+            glColor3f(1.0f, 0.2f, 0.2f);
+            drawRadarBlip(star.getLoc(), SLOT_WHITE_DOT, MAP_STAR_BLIP);
+        }
+        for (const Planet& planet : star.getPlanets()) {
+            if (!onMap(pointDistance(planet.getLoc(), centre))) continue;
+            glColor3f(0.0f, 1.0f, 0.2f);
+            drawRadarBlip(planet.getLoc(), SLOT_WHITE_DOT, MAP_PLANET_BLIP);
+        }
+    }
+    glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    drawRadarBlip(centre, SLOT_PLAYER_BLIP, MAP_PLAYER_BLIP);
+    popProjection();
+    reportError();
+}
+
+std::string ownerLabel(const Universe& universe, int factionOwner) {
+    if (factionOwner < 0 || static_cast<size_t>(factionOwner) >= universe.factionNames.size()) return "Unclaimed";
+    return universe.factionNames[factionOwner];
+}
+
+std::string factionLabel(const Universe& universe, int faction) {
+    if (faction < 0 || static_cast<size_t>(faction) >= universe.factionNames.size()) return "";
+    return universe.factionNames[faction];
+}
+
+bool healthRatio(const Universe& universe, const Ship& ship, float& ratio) {
+    const int code = ship.getShipCode();
+    if (code < 0 || static_cast<size_t>(code) >= universe.shipTypes.size()) return false;
+    const float full = universe.shipTypes[code].hitpoints;
+    if (!(full > 0.0f)) return false;
+    ratio = ship.getHitpoints() / full;
+    return true;
+}
+
+MouseoverTarget mouseoverTarget(Universe& universe, point m) {
+    MouseoverTarget target;
+    if (!universe.player) return target;
+    const int worldNumber = universe.player->getWorld();
+    if (worldNumber < 0 || static_cast<size_t>(worldNumber) >= universe.worlds.size()) return target;
+    const WorldState& world = universe.worlds[worldNumber];
+    for (const Star& star : world.stars) {
+        if (sqPointDistance(m, star.getLoc()) <= square(star.getRadius())) {
+            target.star = &star;
+            return target;
+        }
+        for (const Planet& planet : star.getPlanets()) {
+            if (sqPointDistance(m, planet.getLoc()) <= square(planet.getRadius())) {
+                target.planet = &planet;
+                return target;
+            }
+        }
+    }
+    for (const Ship& ship : world.ships) {
+        if (sqPointDistance(m, ship.getPosition()) <= square(ship.getSize())) {
+            target.ship = &ship;
+            return target;
+        }
+    }
+    return target;
+}
+
+void mouseover(Universe& universe, point m, Font* font, int dt) {
+    const MouseoverTarget target = mouseoverTarget(universe, m);
+    if (target.ship) {
+        drawShipLabel(universe, *target.ship, font);
+        return;
+    }
+    if (!font) return;
+    if (target.star) font->displayText(target.star->getName(), LABEL_X, LABEL_TOP_Y, 1.0f, true);
+    if (target.planet) {
+        font->displayText(target.planet->getName(), LABEL_X, LABEL_TOP_Y, 1.0f, true);
+        font->displayText(ownerLabel(universe, target.planet->getPlanetData().factionOwner), LABEL_X, LABEL_SECOND_Y,
+                          1.0f, true);
+    }
+}

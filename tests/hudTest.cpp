@@ -1,0 +1,195 @@
+// Tests of the HUD's decisions: radar and map ranges, what the cursor is over, the labels and
+// the ship health bar, and that the HUD drawing runs cleanly.
+#include <gtest/gtest.h>
+
+#include "glHeaders.h"
+#include "hud.h"
+#include "testSupport.h"
+#include "worldState.h"
+
+namespace {
+
+// The last line of printed output, without its line end.
+std::string lastLine(const std::string& out) {
+    if (out.empty()) return "";
+    size_t end = out.back() == '\n' ? out.size() - 1 : out.size();
+    size_t start = out.rfind('\n', end == 0 ? 0 : end - 1);
+    start = start == std::string::npos ? 0 : start + 1;
+    return out.substr(start, end - start);
+}
+
+TEST(HudRangeTest, RangesAreStrict) {
+    EXPECT_FALSE(onRadar(10000.0f));
+    EXPECT_TRUE(onRadar(9999.99f));
+    EXPECT_TRUE(onRadar(0.0f));
+    EXPECT_FALSE(onMap(100000.0f));
+    EXPECT_TRUE(onMap(99999.0f));
+}
+
+class HudTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        writeContent(dir);
+        universe = buildUniverse(dir);
+        ASSERT_TRUE(universe);
+        world = &universe->worlds[0];
+        world->stars.clear();
+        world->ships.clear();
+        universe->player->setPosition({0.0f, 0.0f});
+    }
+
+    // A star at `loc` with one planet placed by its orbit.
+    Star& addStar(point loc, float radius, float orbitRadius, float initLoc, int owner = -1) {
+        world->stars.emplace_back(loc, radius, 1.0f, 14, "Star" + std::to_string(world->stars.size()));
+        planetData data;
+        data.factionOwner = owner;
+        Planet planet(0, 100.0f, 1.0f, orbitRadius, 0.0f, initLoc, 0.0f, 0.0f, 10,
+                      "Planet" + std::to_string(world->stars.size()), data, {});
+        planet.skipTime(0, loc);
+        world->stars.back().addPlanet(planet);
+        return world->stars.back();
+    }
+
+    Ship& addShip(point p, const std::string& type) {
+        world->ships.emplace_back(p, type, 1u, *universe);
+        return world->ships.back();
+    }
+
+    TempDir dir;
+    std::unique_ptr<Universe> universe;
+    WorldState* world = nullptr;
+};
+
+TEST_F(HudTest, RadarShowsWhatIsInRange) {
+    captureOutput([&] {
+        addStar({10000.0f, 0.0f}, 500.0f, 9000.0f, 180.0f);  // star on the edge, planet near
+        addStar({9999.0f, 0.0f}, 500.0f, 50000.0f, 0.0f);    // star just inside, planet far away
+        addShip({0.0f, 9999.0f}, "Drone");
+        addShip({0.0f, -10000.0f}, "Drone");
+    });
+    const Planet& near = world->stars[0].getPlanets()[0];
+    ASSERT_LT(pointDistance(near.getLoc(), {0.0f, 0.0f}), 10000.0f);
+    ASSERT_GE(pointDistance(world->stars[1].getPlanets()[0].getLoc(), {0.0f, 0.0f}), 10000.0f);
+
+    RadarView view = radarView(*world, {0.0f, 0.0f});
+    ASSERT_EQ(view.ships.size(), 1u);
+    EXPECT_FLOAT_EQ(view.ships[0]->getPosition().y, 9999.0f);
+    // The planet whose star is out of range, then the star just inside range.
+    ASSERT_EQ(view.bodies.size(), 2u);
+    EXPECT_EQ(view.bodies[0].star, nullptr);
+    EXPECT_EQ(view.bodies[0].planet, &near);
+    EXPECT_EQ(view.bodies[1].star, &world->stars[1]);
+    EXPECT_EQ(view.bodies[1].planet, nullptr);
+}
+
+TEST_F(HudTest, OwnerAndFactionLabels) {
+    ASSERT_EQ(universe->factionNames.size(), 3u);
+    EXPECT_EQ(ownerLabel(*universe, 1), universe->factionNames[1]);
+    EXPECT_EQ(ownerLabel(*universe, -1), "Unclaimed");
+    EXPECT_EQ(ownerLabel(*universe, 3), "Unclaimed");
+    EXPECT_EQ(ownerLabel(*universe, -7), "Unclaimed");
+    EXPECT_EQ(factionLabel(*universe, 2), universe->factionNames[2]);
+    EXPECT_EQ(factionLabel(*universe, 3), "");
+    EXPECT_EQ(factionLabel(*universe, -1), "");
+}
+
+TEST_F(HudTest, FirstMatchWins) {
+    captureOutput([&] {
+        addStar({0.0f, 0.0f}, 500.0f, 3000.0f, 0.0f);
+        addStar({400.0f, 0.0f}, 500.0f, 3000.0f, 0.0f);
+        addShip({200.0f, 0.0f}, "Drone");
+    });
+    // Over both stars and a ship: the first star.
+    MouseoverTarget target = mouseoverTarget(*universe, {200.0f, 0.0f});
+    EXPECT_EQ(target.star, &world->stars[0]);
+    EXPECT_EQ(target.planet, nullptr);
+    EXPECT_EQ(target.ship, nullptr);
+    // Over the first star's planet.
+    const point planetLoc = world->stars[0].getPlanets()[0].getLoc();
+    target = mouseoverTarget(*universe, {planetLoc.x + 99.0f, planetLoc.y});
+    EXPECT_EQ(target.planet, &world->stars[0].getPlanets()[0]);
+    EXPECT_EQ(target.star, nullptr);
+    // Nothing there.
+    target = mouseoverTarget(*universe, {-50000.0f, 50000.0f});
+    EXPECT_EQ(target.star, nullptr);
+    EXPECT_EQ(target.planet, nullptr);
+    EXPECT_EQ(target.ship, nullptr);
+}
+
+TEST_F(HudTest, ShipRimCountsAsOver) {
+    captureOutput([&] { addShip({5000.0f, 5000.0f}, "Drone"); });
+    const float size = world->ships.front().getSize();
+    ASSERT_GT(size, 0.0f);
+    EXPECT_EQ(mouseoverTarget(*universe, {5000.0f + size, 5000.0f}).ship, &world->ships.front());
+    EXPECT_EQ(mouseoverTarget(*universe, {5000.0f + size + 1.0f, 5000.0f}).ship, nullptr);
+}
+
+TEST_F(HudTest, HoveredShipPrintsItsHealthRatio) {
+    std::string out = captureOutput([&] { addShip({5000.0f, 5000.0f}, "Drone"); });
+    Ship& ship = world->ships.front();
+    float ratio = 0.0f;
+    ASSERT_TRUE(healthRatio(*universe, ship, ratio));
+    EXPECT_FLOAT_EQ(ratio, 1.0f);
+
+    out = captureOutput([&] { mouseover(*universe, {5000.0f, 5000.0f}, nullptr, 16); });
+    EXPECT_EQ(lastLine(out), "1") << out;
+
+    captureOutput([&] { ship.takeDamage(ship.getHitpoints() / 2.0f); });
+    out = captureOutput([&] { mouseover(*universe, {5000.0f, 5000.0f}, nullptr, 16); });
+    EXPECT_EQ(lastLine(out), "0.5") << out;
+}
+
+TEST_F(HudTest, ShipOfUnknownTypeGetsNoHealthBar) {
+    captureOutput([&] { addShip({5000.0f, 5000.0f}, "NoSuchType"); });
+    Ship& ship = world->ships.front();
+    ASSERT_LT(ship.getShipCode(), 0);
+    float ratio = -1.0f;
+    EXPECT_FALSE(healthRatio(*universe, ship, ratio));
+    EXPECT_FLOAT_EQ(ratio, -1.0f);
+    // A type table that lost the ship's type: still no bar, nothing indexed.
+    captureOutput([&] { addShip({5000.0f, 5000.0f}, "Hauler"); });
+    ASSERT_GT(world->ships.back().getShipCode(), 0);
+    universe->shipTypes.resize(1);
+    EXPECT_FALSE(healthRatio(*universe, world->ships.back(), ratio));
+    std::string out = captureOutput([&] { mouseover(*universe, {5000.0f, 5000.0f}, nullptr, 16); });
+    EXPECT_EQ(out, "");
+}
+
+TEST_F(HudTest, DrawingLeavesMatricesAndErrorsClean) {
+    captureOutput([&] {
+        addStar({3000.0f, 0.0f}, 500.0f, 2000.0f, 0.0f, 1);
+        addShip({1000.0f, 1000.0f}, "Drone");
+    });
+    std::string out = captureOutput([&] {
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        gluOrtho2D(0, w, -h, 0);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        drawBackground();
+        drawBoundary();
+        drawMouse({10.0f, 10.0f});
+        topLeftUI(*world, universe->player.get());
+        topRightUI(*world, universe->player.get());
+        mouseover(*universe, {3000.0f, 0.0f}, nullptr, 16);
+        reportError();
+    });
+    EXPECT_EQ(out.find("rror"), std::string::npos) << out;
+    GLint depth = 0;
+    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
+    EXPECT_EQ(depth, 1);
+    glGetIntegerv(GL_PROJECTION_STACK_DEPTH, &depth);
+    EXPECT_EQ(depth, 1);
+}
+
+TEST_F(HudTest, BoundaryRestoresTheColour) {
+    glColor4f(0.0f, 0.7f, 0.0f, 1.0f);
+    drawBoundary();
+    GLfloat colour[4];
+    glGetFloatv(GL_CURRENT_COLOR, colour);
+    EXPECT_FLOAT_EQ(colour[0], 0.0f);
+    EXPECT_FLOAT_EQ(colour[1], 0.7f);
+    EXPECT_FLOAT_EQ(colour[2], 0.0f);
+}
+
+}  // namespace
