@@ -110,6 +110,9 @@ int Game::startUp(int argc, char** argv) {
         std::cout << "Error, cannot enter data directory " << options.dataDirectory << std::endl;
         return 1;
     }
+    // Only X11 gives an OpenGL window; without a display SDL would fall back to a text-mode
+    // driver and fail later, less clearly.
+    setenv("SDL_VIDEODRIVER", "x11", 0);
     if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO) < 0) {
         std::fprintf(stderr, "SDL init failed: %s\n", SDL_GetError());
         return 1;
@@ -221,7 +224,7 @@ point Game::mouseGamePosition() const {
                        p.y + halfHeight);
 }
 
-void Game::handleKey(int key) {
+void Game::handleKey(int key, bool shiftDown) {
     Universe& universe = *universePtr;
     if (key == SDLK_q) {
         quitRequested = true;
@@ -238,7 +241,9 @@ void Game::handleKey(int key) {
         std::cout << "Event completed" << std::endl;
     } else if (key >= SDLK_F1 && key <= SDLK_F5) {
         std::string slot = std::to_string(key - SDLK_F1 + 1);
-        bool shift = universe.input.keyHeld(SDLK_LSHIFT) || universe.input.keyHeld(SDLK_RSHIFT);
+        // The event's own modifiers count too: all pending events are pumped before the keyboard
+        // state is read, so a quick Shift+F1 could otherwise look like a plain F1 (a load).
+        bool shift = shiftDown || universe.input.keyHeld(SDLK_LSHIFT) || universe.input.keyHeld(SDLK_RSHIFT);
         if (shift)
             universe.saveGame(slot);
         else
@@ -255,7 +260,7 @@ void Game::dispatchEvents() {
         if (quitRequested) return;
         switch (event.kind) {
         case InputEvent::Quit: quitRequested = true; break;
-        case InputEvent::KeyDown: handleKey(event.code); break;
+        case InputEvent::KeyDown: handleKey(event.code, event.shift); break;
         case InputEvent::ButtonDown:
             if (event.code == SDL_BUTTON_LEFT) {
                 for (uiDisplay& display : universe.displays) display.mouseClick(cursorPos, universe, lua());

@@ -56,7 +56,7 @@ public:
 
 private:
     void dispatchEvents();
-    void handleKey(int key);
+    void handleKey(int key, bool shiftDown);
     void setCamera();
     void drawOverlay(int dt);
     void drawDisplays();

@@ -36,7 +36,10 @@ void InputState::pollSdl() {
     while (SDL_PollEvent(&event)) {
         switch (event.type) {
         case SDL_QUIT: pushEvent({InputEvent::Quit, 0}); break;
-        case SDL_KEYDOWN: pushEvent({InputEvent::KeyDown, static_cast<int>(event.key.keysym.sym)}); break;
+        case SDL_KEYDOWN:
+            pushEvent({InputEvent::KeyDown, static_cast<int>(event.key.keysym.sym),
+                       (event.key.keysym.mod & KMOD_SHIFT) != 0});
+            break;
         case SDL_MOUSEBUTTONDOWN: pushEvent({InputEvent::ButtonDown, event.button.button}); break;
         case SDL_MOUSEBUTTONUP: pushEvent({InputEvent::ButtonUp, event.button.button}); break;
         default: break;

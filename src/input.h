@@ -10,6 +10,7 @@ struct InputEvent {
     enum Kind { KeyDown, ButtonDown, ButtonUp, Quit };
     Kind kind;
     int code;  // SDL key symbol for keys, SDL button number (1-based) for buttons
+    bool shift = false;  // a Shift key was down when the key went down
 };
 
 class InputState {

@@ -1,0 +1,331 @@
+// Builds the game model from the parsed content documents: factions and their attitudes,
+// projectile and ship types, the worlds with stars, planets, wormholes and saved entities, and
+// the player's ship.
+#include "loadGalaxy.h"
+
+#include <iostream>
+
+#include "worldState.h"
+
+namespace {
+const float DEGREES_TO_RADIANS = 0.017444f;  // the projectile file's own factor, not pi/180
+
+bool named(const XmlNode* node, const char* name) { return std::string(node->name(), node->name_size()) == name; }
+
+// Index of the first projectile type called `name`, or -1.
+int projectileTypeNamed(const std::string& name) {
+    for (size_t i = 0; i < WEAPONDATA.size(); ++i)
+        if (WEAPONDATA[i].name == name) return static_cast<int>(i);
+    return -1;
+}
+
+int intAttribute(XmlNode* node, const char* key, int fallback) {
+    return checkVal(node, key) ? truncateToInt(getValF(node, key)) : fallback;
+}
+
+// An angle of the projectile file: degrees, negative ones wrapped once, in radians.
+float firingAngle(XmlNode* node, const char* key) {
+    if (!checkVal(node, key)) return -1.0f;
+    float degrees = getValF(node, key);
+    if (degrees < 0) degrees += 360.0f;
+    return degrees * DEGREES_TO_RADIANS;
+}
+
+void buildFactions(Universe& universe) {
+    XmlNode* root = universe.relationsDoc.root();
+    for (XmlNode* faction = root->first_node("faction"); faction; faction = faction->next_sibling("faction")) {
+        universe.relations.emplace_back();
+        universe.factionNames.push_back(getVal(faction, "name"));
+    }
+    for (auto& row : universe.relations) row.resize(universe.factionNames.size(), 0);
+
+    for (XmlNode* parent = root->first_node(); parent; parent = parent->next_sibling()) {
+        int row = -1;
+        std::string parentName = getVal(parent, "name");
+        for (size_t i = 0; i < universe.factionNames.size(); ++i)
+            if (universe.factionNames[i] == parentName) row = static_cast<int>(i);
+        if (row < 0) continue;
+        for (XmlNode* relation = parent->first_node("relation"); relation;
+             relation = relation->next_sibling("relation")) {
+            std::string other = getVal(relation, "name");
+            int16_t attitude = static_cast<int16_t>(decodeRelationship(getVal(relation, "attitude")));
+            for (size_t column = 0; column < universe.factionNames.size(); ++column)
+                if (universe.factionNames[column] == other) universe.relations[row][column] = attitude;
+        }
+    }
+}
+
+void buildProjectileTypes(Universe& universe) {
+    XmlNode* root = universe.projectilesDoc.root();
+    for (XmlNode* node = root->first_node("projectile"); node; node = node->next_sibling("projectile")) {
+        projectileData type;
+        type.name = getVal(node, "name", type.name);
+        type.cooldown = intAttribute(node, "cooldown", type.cooldown);
+        type.speed = getValF(node, "speed", type.speed);
+        type.lifetime = intAttribute(node, "lifetime", type.lifetime);
+        type.damage = getValF(node, "damage", type.damage);
+        type.homingRange = getValF(node, "homingRange", type.homingRange);
+        type.turnSpeed = getValF(node, "turnSpeed", type.turnSpeed);
+        type.texture = universe.loadDynamicTexture(getVal(node, "texture", "bulletDot.png"), 1);
+        std::cout << type.texture << " TEXT" << std::endl;
+        type.size = getValF(node, "size", type.size);
+        type.trailEffect = intAttribute(node, "trailEffect", type.trailEffect);
+        type.onDeathEffect = intAttribute(node, "onDeathEffect", type.onDeathEffect);
+        type.onHitEffect = intAttribute(node, "onHitEffect", type.onHitEffect);
+        type.minAngle = firingAngle(node, "minAngle");
+        type.maxAngle = firingAngle(node, "maxAngle");
+        type.grav = getValF(node, "grav", 1.0f) != 0.0f;
+        type.numProjectiles = intAttribute(node, "numProjectiles", type.numProjectiles);
+        type.spread = getValF(node, "spread", 0.0f) * DEGREES_TO_RADIANS;
+        type.uniformSpread = getValF(node, "uniformSpread", 1.0f) != 0.0f;
+        type.onHitFragment = -1;
+        type.onDeathFragment = -1;
+        WEAPONDATA.push_back(type);
+    }
+
+    // Fragments name other types, which may come later in the file, so they are resolved after.
+    size_t typeNumber = 0;
+    for (XmlNode* node = root->first_node("projectile"); node; node = node->next_sibling("projectile"), ++typeNumber) {
+        projectileData& parent = WEAPONDATA[typeNumber];
+        for (XmlNode* fragment = node->first_node("fragment"); fragment;
+             fragment = fragment->next_sibling("fragment")) {
+            if (!checkVal(fragment, "trigger")) continue;
+            std::string trigger = getVal(fragment, "trigger");
+            std::string fragType = getVal(fragment, "fragType");
+            int match = projectileTypeNamed(fragType);
+            if (match < 0) {
+                std::cout << "Error, bad projectile name " << fragType << " for fragment in projectile "
+                          << parent.name << std::endl;
+            } else if (trigger == "onHit") {
+                parent.onHitFragment = match;
+            } else if (trigger == "onDeath") {
+                parent.onDeathFragment = match;
+            } else {
+                std::cout << "Error, bad event type for projectile fragment, projectile " << parent.name << std::endl;
+            }
+        }
+    }
+}
+
+void buildShipTypes(Universe& universe) {
+    XmlNode* root = universe.shipDataDoc.root();
+    for (XmlNode* node = root->first_node("ship"); node; node = node->next_sibling("ship")) {
+        shipDataStruct type;
+        type.name = getVal(node, "name");
+        type.aiType = static_cast<short>(intAttribute(node, "aiType", type.aiType));
+        type.texture = checkVal(node, "texture") ? universe.loadDynamicTexture(getVal(node, "texture"), 1) : 0;
+        type.thrust = getValF(node, "thrust", type.thrust);
+        type.hitpoints = getValF(node, "hitpoints", type.hitpoints);
+        for (XmlNode* trail = node->first_node("trail"); trail; trail = trail->next_sibling("trail")) {
+            type.trailName = getVal(trail, "name");
+            type.red = getValF(trail, "red", 1.0f);
+            type.green = getValF(trail, "green", 1.0f);
+            type.blue = getValF(trail, "blue", 1.0f);
+            type.length = intAttribute(trail, "length", 500);
+        }
+        type.size = getValF(node, "size", type.size);
+        universe.shipTypes.push_back(type);
+
+        shipDataStruct& added = universe.shipTypes.back();
+        for (XmlNode* weapon = node->first_node("weapon"); weapon; weapon = weapon->next_sibling("weapon")) {
+            int match = projectileTypeNamed(getVal(weapon, "name"));
+            if (match >= 0) added.weapons.push_back(static_cast<unsigned>(match));
+        }
+    }
+}
+
+planetData readPlanetRecord(XmlNode* node) {
+    planetData data;
+    data.name = getVal(node, "name", "Default");
+    for (const PlanetIntField& field : planetIntFields())
+        data.*field.member = intAttribute(node, field.key, data.*field.member);
+    for (const PlanetFloatField& field : planetFloatFields())
+        data.*field.member = getValF(node, field.key, data.*field.member);
+    return data;
+}
+
+std::vector<luaStringPair> readExtraData(XmlNode* node) {
+    std::vector<luaStringPair> pairs;
+    for (XmlNode* extra = node->first_node("extraData"); extra; extra = extra->next_sibling("extraData"))
+        for (XmlAttr* attr = extra->first_attribute(); attr; attr = attr->next_attribute())
+            pairs.push_back({std::string(attr->name(), attr->name_size()), std::string(attr->value(), attr->value_size())});
+    return pairs;
+}
+
+Star buildStar(Universe& universe, XmlNode* node) {
+    Star star({getValF(node, "xcoord"), getValF(node, "ycoord")}, getValF(node, "radius"), getValF(node, "density"),
+              truncateToInt(getValF(node, "texture")), getVal(node, "name"));
+    for (XmlNode* planetNode = node->first_node("planet"); planetNode;
+         planetNode = planetNode->next_sibling("planet")) {
+        planetData data = readPlanetRecord(planetNode);
+        std::cout << "NAME: " << data.name << std::endl;
+        std::vector<luaStringPair> extra = readExtraData(planetNode);
+        Planet planet(static_cast<int>(universe.planetIndex.size()), getValF(planetNode, "radius"),
+                      getValF(planetNode, "density"), getValF(planetNode, "orbitRadius"),
+                      getValF(planetNode, "orbitSpeed"), getValF(planetNode, "initLoc"),
+                      getValF(planetNode, "rotationalSpeed"), getValF(planetNode, "initRot"),
+                      truncateToInt(getValF(planetNode, "texture")), getVal(planetNode, "name"), data, extra);
+        star.addPlanet(planet);
+        universe.planetIndex.push_back(nullptr);
+    }
+    return star;
+}
+
+// Builds world `number` from its element; saved entities are moved out of the document.
+void buildWorld(Universe& universe, XmlNode* node, int number, int worldCount) {
+    universe.worlds.emplace_back(getVal(node, "name"), truncateToInt(getValF(node, "size")));
+    std::vector<XmlNode*> consumed;
+    for (XmlNode* child = node->first_node(); child; child = child->next_sibling()) {
+        WorldState& world = universe.worlds.back();
+        if (named(child, "star")) {
+            world.stars.push_back(buildStar(universe, child));
+        } else if (named(child, "wormhole")) {
+            int target = truncateToInt(getValF(child, "targetWorld"));
+            if (target < 0 || target >= worldCount) {
+                std::cout << "Error, wormhole in world " << world.name << " targets world " << target
+                          << ", which does not exist" << std::endl;
+                continue;
+            }
+            world.wormholes.emplace_back(number, getValF(child, "xcoord"), getValF(child, "ycoord"),
+                                         getValF(child, "radius"), target, getValF(child, "targetXcoord"),
+                                         getValF(child, "targetYcoord"), universe.shaderList);
+        } else if (named(child, "projectileData")) {
+            consumed.push_back(child);
+            int type = truncateToInt(getValF(child, "shotType", -1.0f));
+            if (type < 0 || static_cast<size_t>(type) >= WEAPONDATA.size()) {
+                std::cout << "Error, saved projectile in world " << world.name << " has shot type "
+                          << getVal(child, "shotType") << ", which does not exist" << std::endl;
+                continue;
+            }
+            world.projectiles.emplace_back(child, universe);
+        } else if (named(child, "shipData")) {
+            consumed.push_back(child);
+            std::string typeName = getVal(child, "shiptype");
+            bool known = false;
+            for (const shipDataStruct& type : universe.shipTypes) known = known || type.name == typeName;
+            if (!known) {
+                std::cout << "Error, bad ship name passed to ship constructor: " << typeName << std::endl;
+                continue;
+            }
+            world.ships.emplace_back(child, universe);
+        } else if (named(child, "gravWallData")) {
+            consumed.push_back(child);
+            world.gravityWalls.emplace_back(child, universe);
+        }
+    }
+    // Entities are not content: the document must hold only static content between saves.
+    for (XmlNode* element : consumed) node->remove_node(element);
+}
+}  // namespace
+
+int decodeRelationship(const std::string& word) {
+    if (word == "friendly") return 100;
+    if (word == "hostile") return -100;
+    if (word == "neutral") return 0;
+    std::cout << "Relationship decode error: " << word << std::endl;
+    return 0;
+}
+
+bool initializeStars(Universe& universe, lua_State* L) {
+    XmlNode* universeRoot = universe.universeDoc.root();
+    if (!universeRoot || !universe.relationsDoc.root() || !universe.projectilesDoc.root() ||
+        !universe.shipDataDoc.root()) {
+        std::cout << "Error, the content files are not loaded" << std::endl;
+        return false;
+    }
+    int worldCount = 0;
+    for (XmlNode* world = universeRoot->first_node("world"); world; world = world->next_sibling("world"))
+        ++worldCount;
+    if (worldCount == 0) {
+        std::cout << "Error, universe.xml holds no world" << std::endl;
+        return false;
+    }
+    if (!universe.shipDataDoc.root()->first_node("ship")) {
+        std::cout << "Error, shipData.xml holds no ship type" << std::endl;
+        return false;
+    }
+
+    // The tables are rebuilt from scratch, so building twice never doubles them.
+    universe.relations.clear();
+    universe.factionNames.clear();
+    WEAPONDATA.clear();
+    universe.shipTypes.clear();
+    universe.worlds.clear();
+    universe.planetIndex.clear();
+
+    buildFactions(universe);
+    buildProjectileTypes(universe);
+    buildShipTypes(universe);
+
+    universe.worlds.reserve(worldCount);
+    int number = 0;
+    for (XmlNode* world = universeRoot->first_node("world"); world; world = world->next_sibling("world"))
+        buildWorld(universe, world, number++, worldCount);
+
+    std::cout << "Done slotting XML into real world data" << std::endl;
+    for (WorldState& world : universe.worlds) world.luaState = L;
+    return true;
+}
+
+std::unique_ptr<Player> initializePlayer(Universe& universe) {
+    XmlNode* root = universe.playerDataDoc.root();
+    if (!root) {
+        std::cout << "Error, PlayerData.xml is not loaded" << std::endl;
+        return nullptr;
+    }
+    engineData engine = universe.getEngineData("");
+    hullData hull = universe.getHullData("");
+    gravTool tool = universe.getGravToolData("");
+    std::vector<unsigned> weapons;
+    point position{0.0f, 0.0f};
+
+    for (XmlNode* child = root->first_node(); child; child = child->next_sibling()) {
+        if (named(child, "position")) {
+            position = {getValF(child, "x"), getValF(child, "y")};
+        } else if (named(child, "engine")) {
+            engine = universe.getEngineData(getVal(child, "name"));
+        } else if (named(child, "hull")) {
+            hull = universe.getHullData(getVal(child, "name"));
+        } else if (named(child, "gravTool")) {
+            tool = universe.getGravToolData(getVal(child, "name"));
+        } else if (named(child, "weapon")) {
+            std::string name = getVal(child, "name");
+            int match = projectileTypeNamed(name);
+            if (match < 0) {
+                std::cout << "Error loading weapon " << name << " onto player" << std::endl;
+                continue;
+            }
+            std::cout << "Loading weapon " << WEAPONDATA[match].name << " into player" << std::endl;
+            weapons.push_back(static_cast<unsigned>(match));
+        }
+    }
+
+    return std::make_unique<Player>(position, engine.thrust, engine.revThrust, engine.turnSpeed,
+                                    static_cast<float>(hull.hitpoints), hull.size, universe.shaderList, weapons, tool,
+                                    engine.name, hull.name, universe);
+}
+
+void testXML(const std::string& path) {
+    XmlFile file;
+    std::string problem;
+    if (!file.load(path, "universe", problem)) {
+        std::cout << "Error, cannot outline " << problem << std::endl;
+        return;
+    }
+    XmlNode* root = file.root();
+    std::cout << root->value() << " x " << root->name() << " type " << root->type() << std::endl;
+    for (XmlNode* child = root->first_node(); child; child = child->next_sibling()) {
+        std::cout << child->name() << std::endl;
+        for (XmlNode* grandchild = child->first_node(); grandchild; grandchild = grandchild->next_sibling()) {
+            if (!named(grandchild, "star")) {
+                std::cout << "\tNot star" << std::endl;
+                continue;
+            }
+            std::cout << "\t" << grandchild->name() << std::endl;
+            for (XmlNode* body = grandchild->first_node(); body; body = body->next_sibling()) {
+                std::cout << "\t\t" << body->name() << std::endl;
+                std::cout << "\t\t" << getVal(body, "name") << std::endl;
+            }
+        }
+    }
+}

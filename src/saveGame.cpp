@@ -1,0 +1,273 @@
+// Saving the game to saves/<name>/ and loading it back: the universe document with the
+// planet economy, the clock and every entity, and a fresh player document.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <rapidxml/rapidxml_print.hpp>
+
+#include <boost/filesystem.hpp>
+#include <cerrno>
+#include <cstring>
+#include <iostream>
+#include <iterator>
+
+#include "loadGalaxy.h"
+#include "startLua.h"
+#include "worldState.h"
+
+namespace {
+const char* UNIVERSE_SAVE = "universeSAV.xml";
+const char* PLAYER_SAVE = "PlayerDataSAV.xml";
+
+bool named(const XmlNode* node, const char* name) { return std::string(node->name(), node->name_size()) == name; }
+
+std::string printDocument(const XmlDoc& doc) {
+    std::string text;
+    rapidxml::print(std::back_inserter(text), doc);
+    return text;
+}
+
+// Whether `key` can be written as an attribute name that reads back as the same key.
+bool writableKey(const std::string& key) {
+    if (key.empty()) return false;
+    for (char c : key)
+        if (std::strchr(" \t\r\n/<>=?!&\"'", c) || c == '\0') return false;
+    return true;
+}
+
+// Writes `text` to `path` and flushes it to disk. False, with `problem` set, on any failure
+// (the partial file is removed again).
+bool writeFlushed(const std::string& path, const std::string& text, std::string& problem) {
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0) {
+        problem = std::strerror(errno);
+        return false;
+    }
+    const char* data = text.data();
+    size_t left = text.size();
+    bool ok = true;
+    while (ok && left > 0) {
+        ssize_t written = ::write(fd, data, left);
+        if (written < 0 && errno == EINTR) continue;
+        if (written < 0) {
+            ok = false;
+            break;
+        }
+        data += written;
+        left -= static_cast<size_t>(written);
+    }
+    if (ok && ::fsync(fd) != 0) ok = false;
+    if (!ok) problem = std::strerror(errno);
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        problem = std::strerror(errno);
+    }
+    if (!ok) ::unlink(path.c_str());
+    return ok;
+}
+
+// Replaces the files of a save folder: every file is first written complete beside its old
+// version, and only then renamed over it, so a failure leaves the previous save whole.
+bool replaceFiles(const std::string& folder, const std::vector<std::pair<std::string, const std::string*>>& files) {
+    std::vector<std::string> written;
+    for (const auto& file : files) {
+        std::string path = folder + "/" + file.first;
+        std::string problem;
+        if (!writeFlushed(path + ".tmp", *file.second, problem)) {
+            std::cout << "Error, cannot write save file " << path << ": " << problem << std::endl;
+            for (const std::string& done : written) ::unlink((done + ".tmp").c_str());
+            return false;
+        }
+        written.push_back(path);
+    }
+    for (const std::string& path : written) {
+        if (std::rename((path + ".tmp").c_str(), path.c_str()) != 0) {
+            std::cout << "Error, cannot write save file " << path << ": " << std::strerror(errno) << std::endl;
+            return false;
+        }
+    }
+    // Make the renames themselves durable.
+    int directory = ::open(folder.c_str(), O_RDONLY);
+    if (directory >= 0) {
+        ::fsync(directory);
+        ::close(directory);
+    }
+    return true;
+}
+
+bool makeDirectory(const std::string& path) {
+    boost::system::error_code error;
+    boost::filesystem::create_directory(path, error);
+    if (boost::filesystem::is_directory(path)) return true;
+    std::cout << "Error, cannot create save folder " << path << ": "
+              << (error ? error.message() : std::string("a file of that name is in the way")) << std::endl;
+    return false;
+}
+
+// Puts a planet's current record and extra data into its element.
+void rewritePlanet(XmlDoc& doc, XmlNode* node, const planetData& data, const std::vector<luaStringPair>& extra,
+                   unsigned id) {
+    changeAttribValue(doc, node, "name", data.name);
+    for (const PlanetIntField& field : planetIntFields()) {
+        // starbase is not the planet's to change: the element keeps the value it was built with.
+        if (std::strcmp(field.key, "starbase") == 0) continue;
+        changeAttribValue(doc, node, field.key, static_cast<float>(data.*field.member));
+    }
+    for (const PlanetFloatField& field : planetFloatFields()) changeAttribValue(doc, node, field.key, data.*field.member);
+
+    XmlNode* oldExtra = node->first_node("extraData");
+    XmlNode* newExtra = appendElement(doc, node, "extraData");
+    for (const luaStringPair& pair : extra) {
+        // A key that is not a valid attribute name would make the whole save unreadable.
+        if (!writableKey(pair.key)) {
+            std::cout << "Error, extra data key \"" << pair.key << "\" of planet " << id
+                      << " cannot be saved, left out" << std::endl;
+            continue;
+        }
+        addAttribValue(doc, newExtra, pair.key.c_str(), pair.value);
+    }
+    if (oldExtra) node->remove_node(oldExtra);
+}
+
+// Appends the world's entity elements and remembers them so they can be taken out again.
+void appendEntities(XmlDoc& doc, XmlNode* node, const WorldState& world, std::vector<XmlNode*>& added) {
+    for (const Projectile& projectile : world.projectiles) {
+        added.push_back(appendElement(doc, node, "projectileData"));
+        projectile.save(doc, added.back());
+    }
+    for (const Ship& ship : world.ships) {
+        added.push_back(appendElement(doc, node, "shipData"));
+        ship.save(doc, added.back());
+    }
+    for (const GravityWall& wall : world.gravityWalls) {
+        added.push_back(appendElement(doc, node, "gravWallData"));
+        wall.save(doc, added.back());
+    }
+}
+
+// Refuses a save file that is not a usable game, naming the file and the problem.
+bool refuse(const std::string& problem) {
+    std::cout << "Error, cannot load save " << problem << std::endl;
+    return false;
+}
+}  // namespace
+
+bool Universe::saveGame(const std::string& name) {
+    XmlNode* root = universeDoc.root();
+    if (!root || !player) {
+        std::cout << "Error, cannot save " << name << ": no game is loaded" << std::endl;
+        return false;
+    }
+    XmlDoc& doc = universeDoc.doc();
+    addAttribValue(doc, root, "time", std::to_string(getTime()));
+    XmlAttr* timeAttribute = root->last_attribute("time");
+
+    std::vector<std::pair<XmlNode*, XmlNode*>> added;  // (world element, entity element)
+    unsigned worldCounter = 0;
+    unsigned planetCounter = 0;
+    for (XmlNode* world = root->first_node(); world; world = world->next_sibling()) {
+        if (!named(world, "world")) {
+            std::cout << "Not a world" << std::endl;
+            continue;
+        }
+        for (XmlNode* star = world->first_node("star"); star; star = star->next_sibling("star")) {
+            for (XmlNode* planet = star->first_node(); planet; planet = planet->next_sibling()) {
+                if (!named(planet, "planet")) {
+                    std::cout << "Not a planet" << std::endl;
+                    continue;
+                }
+                rewritePlanet(doc, planet, getPlanetData(planetCounter), getExtraPlanetData(planetCounter),
+                              planetCounter);
+                ++planetCounter;
+            }
+        }
+        if (worldCounter < worlds.size()) {
+            std::vector<XmlNode*> entities;
+            appendEntities(doc, world, worlds[worldCounter], entities);
+            for (XmlNode* entity : entities) added.emplace_back(world, entity);
+        }
+        ++worldCounter;
+    }
+    std::string universeText = printDocument(doc);
+
+    // Between saves the document holds only static content: the next save must not repeat
+    // this one's clock or entities.
+    for (auto& entry : added) entry.first->remove_node(entry.second);
+    root->remove_attribute(timeAttribute);
+
+    XmlDoc playerDoc;
+    XmlNode* declaration = playerDoc.allocate_node(rapidxml::node_declaration);
+    declaration->append_attribute(playerDoc.allocate_attribute("version", "1.0"));
+    declaration->append_attribute(playerDoc.allocate_attribute("encoding", "utf-8"));
+    playerDoc.append_node(declaration);
+    XmlNode* playerNode = appendElement(playerDoc, &playerDoc, "player");
+    player->save(playerDoc, playerNode);
+    std::string playerText = printDocument(playerDoc);
+
+    std::string folder = dataPath("saves/") + name;
+    if (!makeDirectory(dataPath("saves")) || !makeDirectory(folder)) return false;
+    return replaceFiles(folder, {{UNIVERSE_SAVE, &universeText}, {PLAYER_SAVE, &playerText}});
+}
+
+bool Universe::loadGame(const std::string& name, lua_State* L) {
+    std::cout << "Loading game" << std::endl;
+    std::string folder = dataPath("saves/") + name;
+    boost::system::error_code error;
+    if (!boost::filesystem::is_directory(folder, error)) {
+        std::cout << "Error, bad save path " << name << std::endl;
+        return false;
+    }
+
+    // Everything is read and checked before anything of the running game is touched.
+    std::string universePath = folder + "/" + UNIVERSE_SAVE;
+    std::string playerPath = folder + "/" + PLAYER_SAVE;
+    XmlFile newUniverse;
+    XmlFile newPlayer;
+    std::string problem;
+    if (!newUniverse.load(universePath, "universe", problem)) return refuse(problem);
+    if (!newPlayer.load(playerPath, "player", problem)) return refuse(problem);
+    if (!checkVal(newUniverse.root(), "time")) return refuse(universePath + ": the clock attribute time is missing");
+    long worldCount = 0;
+    for (XmlNode* world = newUniverse.root()->first_node("world"); world; world = world->next_sibling("world"))
+        ++worldCount;
+    if (worldCount == 0) return refuse(universePath + ": it holds no world");
+    if (!checkVal(newPlayer.root(), "activeWorld")) return refuse(playerPath + ": the world number activeWorld is missing");
+    long activeWorld = getValLIND(newPlayer.root(), "activeWorld");
+    if (activeWorld < 0 || activeWorld >= worldCount)
+        return refuse(playerPath + ": the player is in world " + std::to_string(activeWorld) + ", which does not exist");
+
+    // The tables are rebuilt from the start-up documents, which must still hold a ship type.
+    if (!shipDataDoc.root() || !shipDataDoc.root()->first_node("ship") || !relationsDoc.root() ||
+        !projectilesDoc.root())
+        return refuse(universePath + ": the content files of this game are not loaded");
+
+    universeDoc.swap(newUniverse);
+    playerDataDoc.swap(newPlayer);
+    XmlNode* root = universeDoc.root();
+
+    std::cout << "Setting time" << std::endl;
+    long time = getValLIND(root, "time");
+    setTime(static_cast<unsigned>(time));
+
+    WEAPONDATA.clear();
+    worlds.clear();
+    shipTypes.clear();
+    relations.clear();
+    factionNames.clear();
+    planetIndex.clear();
+    displays.clear();
+
+    player.reset();
+    player = std::make_unique<Player>(playerDataDoc.root(), *this);
+
+    initializeStars(*this, L);
+
+    std::cout << "updating planets" << std::endl;
+    for (WorldState& world : worlds)
+        for (Star& star : world.stars) star.skipTime(time);
+
+    if (XmlAttr* clock = root->first_attribute("time")) root->remove_attribute(clock);
+    std::cout << "Loaded." << std::endl;
+    if (L) publishRegistry(*this, L);
+    return true;
+}
