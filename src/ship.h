@@ -74,13 +74,17 @@ public:
     const std::vector<short>& getPersonalRelations() const { return personalRelations; }
     const std::vector<unsigned>& getGunCooling() const { return gunCooling; }
     const std::vector<unsigned>& getArmament() const { return armament; }
+    const GlowTrail& getTrail() const { return glowTrail; }
+
+    // Step 4 of update: the behaviour's change of velocity and heading towards or away from a
+    // player at `toPlayer` (distance `distance`); safe when the distance is 0.
+    void steer(int dt, point toPlayer, float distance);
 
 private:
     // Copies the fixed values of the named type (or inert ones when no type has that name).
     void applyType(Universe& universe);
     // Keeps `faction` a valid row of the relations matrix.
     void checkFaction(const Universe& universe);
-    void steer(int dt, point toPlayer, float distance);
     void steerFighter(int dt, point toPlayer, float distance);
     void fire(Universe& universe, Player& player);
 
