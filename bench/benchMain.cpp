@@ -1,0 +1,257 @@
+// Performance table of the game, measured on the real frame loop with scripted input:
+// start-up, frame times at the default and a stress load and how they grow, save and load
+// times, and peak memory. Each scenario runs in a child process of its own (one window each).
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <SDL/SDL.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "basics.h"
+#include "gameMain.h"
+#include "worldState.h"
+
+namespace {
+using Clock = std::chrono::steady_clock;
+
+std::string dataDirectory;
+
+double millisecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+double percentile(std::vector<double> values, double p) {
+    if (values.empty()) return 0.0;
+    std::sort(values.begin(), values.end());
+    size_t index = static_cast<size_t>(std::lround(p * (values.size() - 1)));
+    return values[index];
+}
+
+long peakMemoryKb() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+// Runs `scenario` in a child process and returns what it printed (one result per line).
+std::vector<std::string> inChild(const std::function<void(std::ostream&)>& scenario) {
+    int pipeEnds[2];
+    if (pipe(pipeEnds) != 0) return {};
+    pid_t pid = fork();
+    if (pid == 0) {
+        close(pipeEnds[0]);
+        // The game's own chatter would drown the table.
+        if (!freopen("/dev/null", "w", stdout)) _exit(2);
+        std::ostringstream results;
+        scenario(results);
+        results << "peakKb " << peakMemoryKb() << "\n";
+        std::string text = results.str();
+        ssize_t written = write(pipeEnds[1], text.data(), text.size());
+        (void)written;
+        close(pipeEnds[1]);
+        _exit(0);
+    }
+    close(pipeEnds[1]);
+    std::string text;
+    char buffer[4096];
+    ssize_t n;
+    while ((n = read(pipeEnds[0], buffer, sizeof buffer)) > 0) text.append(buffer, static_cast<size_t>(n));
+    close(pipeEnds[0]);
+    waitpid(pid, nullptr, 0);
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+double valueOf(const std::vector<std::string>& lines, const std::string& key) {
+    for (const std::string& line : lines)
+        if (line.rfind(key + " ", 0) == 0) return std::atof(line.c_str() + key.size() + 1);
+    return NAN;
+}
+
+long maxPeak = 0;
+void notePeak(const std::vector<std::string>& lines) {
+    double kb = valueOf(lines, "peakKb");
+    if (!std::isnan(kb)) maxPeak = std::max(maxPeak, static_cast<long>(kb));
+}
+
+GameOptions benchOptions() {
+    GameOptions options;
+    options.dataDirectory = dataDirectory;
+    options.sdlInput = false;
+    options.sound = false;
+    return options;
+}
+
+// Keeps the player's world at the wanted numbers of ships and shots, scattered around the player.
+void topUp(Universe& universe, size_t ships, size_t projectiles) {
+    WorldState& world = universe.currentWorld();
+    point p = universe.player->getPosition();
+    while (world.ships.size() < ships) {
+        float angle = static_cast<float>(randomDraw()) / 32767.0f * 6.28318f;
+        float distance = 2000.0f + static_cast<float>(randomDraw() % 6000);
+        point where{p.x + std::cos(angle) * distance, p.y + std::sin(angle) * distance};
+        size_t type = 1 + static_cast<size_t>(randomDraw()) % (universe.shipTypes.size() - 1);
+        world.ships.push_back(Ship(where, universe.shipTypes[type].name, static_cast<unsigned>(type), universe));
+    }
+    while (world.projectiles.size() < projectiles) {
+        float angle = static_cast<float>(randomDraw()) / 32767.0f * 6.28318f;
+        float distance = 500.0f + static_cast<float>(randomDraw() % 8000);
+        point where{p.x + std::cos(angle) * distance, p.y + std::sin(angle) * distance};
+        world.projectiles.push_back(
+            Projectile(where, angle, world, 0, 0.0f, 0.0f, 1, std::vector<short>()));
+    }
+}
+
+// Frame times (ms) of `frames` frames after a warm-up, keeping the load topped up.
+std::vector<double> timeFrames(Game& game, int frames, size_t ships, size_t projectiles) {
+    std::vector<double> times;
+    for (int i = -100; i < frames; ++i) {
+        if (ships || projectiles) topUp(game.universe(), ships, projectiles);
+        Clock::time_point start = Clock::now();
+        game.frame(SDL_GetTicks());
+        if (i >= 0) times.push_back(millisecondsSince(start));
+    }
+    return times;
+}
+
+void reportFrames(std::ostream& out, const std::string& key, const std::vector<double>& times) {
+    out << key << "Median " << percentile(times, 0.5) << "\n" << key << "P95 " << percentile(times, 0.95) << "\n";
+}
+
+void startupScenario(std::ostream& out) {
+    Clock::time_point start = Clock::now();
+    Game game(benchOptions());
+    if (game.startUp(0, nullptr) != 0) return;
+    game.frame(SDL_GetTicks());
+    out << "startup " << millisecondsSince(start) << "\n";
+}
+
+void loadScenario(std::ostream& out, size_t ships, size_t projectiles, int frames) {
+    Game game(benchOptions());
+    if (game.startUp(0, nullptr) != 0) return;
+    reportFrames(out, "frame", timeFrames(game, frames, ships, projectiles));
+}
+
+void saveLoadScenario(std::ostream& out, size_t entities) {
+    Game game(benchOptions());
+    if (game.startUp(0, nullptr) != 0) return;
+    Universe& universe = game.universe();
+    if (entities) {
+        WorldState& world = universe.currentWorld();
+        for (size_t i = 0; i < entities / 2; ++i) {
+            point where{static_cast<float>(i % 100) * 50.0f, 20000.0f + static_cast<float>(i / 100) * 50.0f};
+            world.ships.push_back(Ship(where, universe.shipTypes[1].name, 1, universe));
+            world.projectiles.push_back(Projectile(where, 0.0f, world, 0, 0.0f, 0.0f, 1, std::vector<short>()));
+        }
+    }
+    std::vector<double> saves, loads;
+    for (int i = 0; i < 5; ++i) {
+        Clock::time_point start = Clock::now();
+        universe.saveGame("bench");
+        saves.push_back(millisecondsSince(start));
+        start = Clock::now();
+        universe.loadGame("bench", game.lua());
+        loads.push_back(millisecondsSince(start));
+        if (entities) universe.saveGame("bench");  // the load consumed the entities; write them back
+    }
+    out << "save " << percentile(saves, 0.5) << "\nload " << percentile(loads, 0.5) << "\n";
+}
+
+void printRow(const std::string& label, const std::string& value) {
+    std::printf("| %-52s | %20s |\n", label.c_str(), value.c_str());
+}
+
+std::string ms(double v) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.2f ms", v);
+    return text;
+}
+
+// A few micro-benchmarks of hot helpers, run with --micro.
+void BM_segmentCircle(benchmark::State& state) {
+    point a{0, 0}, b{1000, 10}, c{500, 30};
+    for (auto _ : state) benchmark::DoNotOptimize(intersectCircleLine(a, b, c, 25.0f));
+}
+BENCHMARK(BM_segmentCircle);
+
+void BM_toString(benchmark::State& state) {
+    float v = 1234.5678f;
+    for (auto _ : state) benchmark::DoNotOptimize(toString(v));
+}
+BENCHMARK(BM_toString);
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: quorble_bench DATA_DIRECTORY [BINARY] [--micro]\n");
+        return 2;
+    }
+    dataDirectory = argv[1];
+    for (int i = 1; i < argc; ++i)
+        if (std::string(argv[i]) == "--micro") {
+            int benchArgc = 1;
+            benchmark::Initialize(&benchArgc, argv);
+            benchmark::RunSpecifiedBenchmarks();
+            return 0;
+        }
+
+    std::printf("| %-52s | %20s |\n|%s|%s|\n", "measure", "figure", std::string(54, '-').c_str(),
+                std::string(22, '-').c_str());
+
+    std::vector<double> startups;
+    for (int run = 0; run < 5; ++run) {
+        auto lines = inChild(startupScenario);
+        notePeak(lines);
+        startups.push_back(valueOf(lines, "startup"));
+    }
+    printRow("start-up to first frame (median of 5)", ms(percentile(startups, 0.5)));
+
+    auto defaultLoad = inChild([](std::ostream& out) { loadScenario(out, 0, 0, 2000); });
+    notePeak(defaultLoad);
+    printRow("frame, default load: median", ms(valueOf(defaultLoad, "frameMedian")));
+    printRow("frame, default load: 95th percentile", ms(valueOf(defaultLoad, "frameP95")));
+
+    auto stress = inChild([](std::ostream& out) { loadScenario(out, 200, 2000, 2000); });
+    notePeak(stress);
+    printRow("frame, 200 ships + 2000 projectiles: median", ms(valueOf(stress, "frameMedian")));
+    printRow("frame, 200 ships + 2000 projectiles: 95th percentile", ms(valueOf(stress, "frameP95")));
+
+    for (size_t ships : {25, 50, 100, 200, 400}) {
+        auto lines = inChild([ships](std::ostream& out) { loadScenario(out, ships, 0, 500); });
+        notePeak(lines);
+        printRow("frame median with " + std::to_string(ships) + " ships", ms(valueOf(lines, "frameMedian")));
+    }
+    for (size_t shots : {250, 500, 1000, 2000, 4000}) {
+        auto lines = inChild([shots](std::ostream& out) { loadScenario(out, 0, shots, 500); });
+        notePeak(lines);
+        printRow("frame median with " + std::to_string(shots) + " projectiles", ms(valueOf(lines, "frameMedian")));
+    }
+
+    auto defaultSave = inChild([](std::ostream& out) { saveLoadScenario(out, 0); });
+    notePeak(defaultSave);
+    printRow("save, default game (median of 5)", ms(valueOf(defaultSave, "save")));
+    printRow("load, default game (median of 5)", ms(valueOf(defaultSave, "load")));
+    auto bigSave = inChild([](std::ostream& out) { saveLoadScenario(out, 10000); });
+    notePeak(bigSave);
+    printRow("save, 10000 entities (median of 5)", ms(valueOf(bigSave, "save")));
+    printRow("load, 10000 entities (median of 5)", ms(valueOf(bigSave, "load")));
+
+    char memory[64];
+    std::snprintf(memory, sizeof memory, "%.1f MB", static_cast<double>(maxPeak) / 1024.0);
+    printRow("peak memory (largest scenario)", memory);
+    return 0;
+}

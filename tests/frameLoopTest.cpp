@@ -1,0 +1,68 @@
+// The frame loop's per-world drivers and its refill of AI ships.
+#include <gtest/gtest.h>
+
+#include "gameMain.h"
+#include "testSupport.h"
+#include "worldState.h"
+
+namespace {
+class FrameLoop : public ::testing::Test {
+protected:
+    void SetUp() override {
+        writeContent(dir);
+        universe = buildUniverse(dir);
+        ASSERT_TRUE(universe);
+    }
+    TempDir dir;
+    std::unique_ptr<Universe> universe;
+};
+}  // namespace
+
+TEST_F(FrameLoop, RespawnAddsOneShipOfEveryTypeButTheFirstWhileNineOrFewer) {
+    WorldState& world = universe->currentWorld();
+    world.ships.clear();
+    std::string out = captureOutput([&] { respawnShips(*universe); });
+    // Three ship types: types 1 and 2 appear, each with its own faction, around the origin.
+    ASSERT_EQ(world.ships.size(), 2u);
+    EXPECT_NE(out.find("Ival: 1\n"), std::string::npos);
+    EXPECT_NE(out.find("Ival: 2\n"), std::string::npos);
+    EXPECT_EQ(world.ships.front().getShipType(), "Hauler");
+    EXPECT_EQ(world.ships.front().getFaction(), 2u);
+    for (const Ship& ship : world.ships) {
+        EXPECT_GE(pointDistance(ship.getPosition(), universe->player->getPosition()), 100.0f);
+        EXPECT_LE(std::abs(ship.getPosition().x), 2000.0f);
+        EXPECT_LE(std::abs(ship.getPosition().y), 2000.0f);
+    }
+    // It repeats each frame until the world holds ten ships.
+    for (int frame = 0; frame < 10; ++frame) captureOutput([&] { respawnShips(*universe); });
+    EXPECT_EQ(world.ships.size(), 10u);
+}
+
+TEST_F(FrameLoop, SingleShipTypeNeverRespawns) {
+    universe->shipTypes.resize(1);
+    universe->currentWorld().ships.clear();
+    respawnShips(*universe);
+    EXPECT_TRUE(universe->currentWorld().ships.empty());
+}
+
+TEST_F(FrameLoop, ShipsRemovedByTheirUpdateLeaveTheList) {
+    WorldState& world = universe->currentWorld();
+    world.ships.clear();
+    point p = universe->player->getPosition();
+    // One ship on top of the player rams it; one far away stays.
+    world.ships.push_back(Ship({p.x + 10.0f, p.y}, "Drone", 1, *universe));
+    world.ships.push_back(Ship({p.x + 5000.0f, p.y + 5000.0f}, "Drone", 1, *universe));
+    processShips(*universe, universe->player.get(), 16, 1000);
+    ASSERT_EQ(world.ships.size(), 1u);
+    EXPECT_FLOAT_EQ(world.ships.front().getPosition().x, p.x + 5000.0f);
+}
+
+TEST_F(FrameLoop, EveryWormholePresentAtTheStartIsHandledAfterAWarp) {
+    // The player sits inside Alpha's wormhole: it is moved to Beta in this step.
+    universe->player->setPosition({20000.0f, 0.0f});
+    processWormholes(*universe, 1000);
+    EXPECT_EQ(universe->player->getWorld(), 1);
+    point q = universe->player->getPosition();
+    EXPECT_FLOAT_EQ(q.x, 0.0f);
+    EXPECT_FLOAT_EQ(q.y, 20000.0f);
+}
