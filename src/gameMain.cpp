@@ -338,6 +338,9 @@ void Game::drawOverlay(int dt) {
 
 void Game::drawDisplays() {
     Universe& universe = *universePtr;
+    // Windows start each frame untinted; the radar after them shows its panel as it is.
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     for (size_t i = 0; i < universe.displays.size();) {
         universe.displays[i].draw();
         if (universe.displays[i].update(universe, fonts, lua()))
@@ -345,6 +348,7 @@ void Game::drawDisplays() {
         else
             universe.displays.erase(universe.displays.begin() + static_cast<long>(i));
     }
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
 }
 
 bool Game::frame(uint32_t now) {

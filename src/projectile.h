@@ -35,7 +35,9 @@ public:
     short getFaction() const { return faction; }
 
 private:
+    // Steers toward the nearest ship within range and applies the homing drag.
     void home(int dt, WorldState& world);
+    void drawHomingLine(point target) const;
 
     point position;
     int shotType;

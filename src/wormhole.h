@@ -16,6 +16,9 @@ public:
     void update(Universe& universe, int& now);
     // Moves the player if it is within the radius; the drawing-free half of update.
     void transfer(Universe& universe);
+    void draw(int now) const;
+    // The shader's "time": the frame timestamp in seconds.
+    static float shaderTime(int now);
 
     int getWorld() const { return world; }
     point getLoc() const { return loc; }
