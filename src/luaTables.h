@@ -36,4 +36,4 @@ void stackDump(lua_State* L);
 // Text of an error value for messages (an error object need not be a string).
 std::string luaErrorText(lua_State* L, int stackIndex);
 // A Lua number truncated toward zero and clamped to the int range; NaN gives `nanValue`.
-int truncateToInt(double value, int nanValue = 0);
+int luaNumberToInt(double value, int nanValue = 0);

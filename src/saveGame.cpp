@@ -232,7 +232,8 @@ bool Universe::loadGame(const std::string& name, lua_State* L) {
         ++worldCount;
     if (worldCount == 0) return refuse(universePath + ": it holds no world");
     if (!checkVal(newPlayer.root(), "activeWorld")) return refuse(playerPath + ": the world number activeWorld is missing");
-    long activeWorld = getValLIND(newPlayer.root(), "activeWorld");
+    // Read as the player reads it (a float, truncated): "1e9" must not pass here as 1.
+    long activeWorld = truncateToInt(getValF(newPlayer.root(), "activeWorld"));
     if (activeWorld < 0 || activeWorld >= worldCount)
         return refuse(playerPath + ": the player is in world " + std::to_string(activeWorld) + ", which does not exist");
 

@@ -3,8 +3,21 @@
 
 #include "glHeaders.h"
 
+#include <algorithm>
+
+namespace {
+// Samples kept at most: a trail length from content (a ship type's "length") must not allocate
+// without bound, nor overflow the ring arithmetic.
+const int MAX_SAMPLES = 5000;
+}  // namespace
+
 Trail::Trail(int length, point start, int interval, float width, float red, float green, float blue)
-    : interval(interval), length(length > 0 ? length : 0), width(width), red(red), green(green), blue(blue),
+    : interval(interval),
+      length(std::clamp(length, 0, MAX_SAMPLES)),
+      width(width),
+      red(red),
+      green(green),
+      blue(blue),
       points(this->length + 1, start), visibleFlags(this->length + 1, true) {}
 
 void Trail::update(point p, int dt) {
