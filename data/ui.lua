@@ -340,3 +340,9 @@ function updateUI(name, ...)
     end
     return unpack(answers)
 end
+
+-- Called by the engine after a saved game was loaded: loading closes every window.
+function gameLoaded()
+    windowOpen = false
+    openPlanet = -1
+end

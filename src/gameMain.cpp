@@ -246,8 +246,8 @@ void Game::handleKey(int key, bool shiftDown) {
         bool shift = shiftDown || universe.input.keyHeld(SDLK_LSHIFT) || universe.input.keyHeld(SDLK_RSHIFT);
         if (shift)
             universe.saveGame(slot);
-        else
-            universe.loadGame(slot, lua());
+        else if (universe.loadGame(slot, lua()))
+            callGameLoaded(lua());
     } else if (key >= SDLK_1 && key <= SDLK_7) {
         universe.player->setWeapon(static_cast<unsigned>(key - SDLK_1));
     }

@@ -392,3 +392,13 @@ void callPlanetTick(lua_State* L, int planetId) {
     if (lua_pcall(L, 1, 0, 0) != 0) std::cout << "Lua event error, " << luaErrorText(L, -1) << std::endl;
     lua_settop(L, base);
 }
+
+void callGameLoaded(lua_State* L) {
+    if (!L) return;
+    int base = lua_gettop(L);
+    lua_getglobal(L, "gameLoaded");
+    // The hook is optional: a script without it simply is not told.
+    if (lua_isfunction(L, -1) && lua_pcall(L, 0, 0, 0) != 0)
+        std::cout << "Lua event error, " << luaErrorText(L, -1) << std::endl;
+    lua_settop(L, base);
+}

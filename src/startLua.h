@@ -26,5 +26,7 @@ bool loadScript(lua_State* L, const std::string& path);
 void initLua(Universe& universe, lua_State* L);
 // Publishes the registry entries again (after a load replaced the player and the document).
 void publishRegistry(Universe& universe, lua_State* L);
+// Calls the script's optional global "gameLoaded" after a load has closed every window.
+void callGameLoaded(lua_State* L);
 // Calls the global "planetTick" with a planet id; prints the error and goes on on failure.
 void callPlanetTick(lua_State* L, int planetId);

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "gameMain.h"
+#include "startLua.h"
+#include "uiDisplay.h"
 #include "testSupport.h"
 #include "worldState.h"
 
@@ -65,4 +67,24 @@ TEST_F(FrameLoop, EveryWormholePresentAtTheStartIsHandledAfterAWarp) {
     point q = universe->player->getPosition();
     EXPECT_FLOAT_EQ(q.x, 0.0f);
     EXPECT_FLOAT_EQ(q.y, 20000.0f);
+}
+
+TEST_F(FrameLoop, AfterALoadTheScriptOpensWindowsAgain) {
+    LuaState lua;
+    ASSERT_TRUE(loadScript(lua.get(), shippedDataDirectory() + "ui.lua"));
+    std::vector<Font*> fonts;
+    std::vector<float> keyEvent = {1.0f, 6.4f, 9.4f, -94.0f};
+    captureOutput([&] {
+        initLua(*universe, lua.get());
+        uiEvent(*universe, keyEvent, fonts, lua.get());
+    });
+    ASSERT_EQ(universe->displays.size(), 1u);
+    // A load empties the display list behind the script's back; the hook tells it.
+    universe->displays.clear();
+    captureOutput([&] {
+        callGameLoaded(lua.get());
+        uiEvent(*universe, keyEvent, fonts, lua.get());
+    });
+    EXPECT_EQ(universe->displays.size(), 1u);
+    EXPECT_EQ(lua_gettop(lua.get()), 0);
 }
