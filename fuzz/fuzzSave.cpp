@@ -103,6 +103,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     fuzzCheck(universe->player != nullptr, "a loaded game has a player");
+    int world = universe->player->getWorld();
+    fuzzCheck(world >= 0 && static_cast<size_t>(world) < universe->worlds.size(), "the loaded player is in a world");
     size_t worldCount = universe->worlds.size();
     simulateFrames(*universe, 6);
     fuzzCheck(universe->saveGame("fuzzAgain"), "a loaded game can be saved");

@@ -85,3 +85,28 @@ void reportSoundError() {
     ALenum error = alutGetError();
     if (error != ALUT_ERROR_NO_ERROR) std::cout << "AL error: " << alutGetErrorString(error) << std::endl;
 }
+
+void drawTexturedSquare(float half) {
+    glBegin(GL_QUADS);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex2f(-half, -half);
+    glTexCoord2f(0.0f, 1.0f);
+    glVertex2f(-half, half);
+    glTexCoord2f(1.0f, 1.0f);
+    glVertex2f(half, half);
+    glTexCoord2f(1.0f, 0.0f);
+    glVertex2f(half, -half);
+    glEnd();
+}
+
+void drawUnitSlices() {
+    glBegin(GL_QUADS);
+    for (int i = 0; i < 100; ++i) {
+        float z = i / 100.0f;
+        glVertex3f(-1.0f, -1.0f, z);
+        glVertex3f(-1.0f, 1.0f, z);
+        glVertex3f(1.0f, 1.0f, z);
+        glVertex3f(1.0f, -1.0f, z);
+    }
+    glEnd();
+}

@@ -51,3 +51,9 @@ unsigned getTime();
 void reportError();
 // Print the pending ALUT error, if any.
 void reportSoundError();
+
+// One quad from (-half, -half) to (half, half) with texture (0,0) at the lower left and (1,1) at
+// the upper right: the sprite shape of every ship, shot, body and blip.
+void drawTexturedSquare(float half);
+// 100 unit squares stacked at z = i/100, which the flame and wormhole shaders shape.
+void drawUnitSlices();

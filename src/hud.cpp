@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "font.h"
+#include "basics.h"
 #include "glHeaders.h"
 #include "planet.h"
 #include "player.h"
@@ -50,16 +51,7 @@ constexpr float BAR_TOP = 90.0f;
 
 // One textured square of half size `s` around the current origin, texture upright.
 void texturedSquare(float s) {
-    glBegin(GL_QUADS);
-    glTexCoord2f(0.0f, 0.0f);
-    glVertex2f(-s, -s);
-    glTexCoord2f(0.0f, 1.0f);
-    glVertex2f(-s, s);
-    glTexCoord2f(1.0f, 1.0f);
-    glVertex2f(s, s);
-    glTexCoord2f(1.0f, 0.0f);
-    glVertex2f(s, -s);
-    glEnd();
+    drawTexturedSquare(s);
 }
 
 // One corner-by-corner square of the world border at depth z; `lead` repeats the first corner.

@@ -5,6 +5,7 @@
 #include <iostream>
 #include <utility>
 
+#include "basics.h"
 #include "glHeaders.h"
 #include "player.h"
 #include "star.h"
@@ -107,16 +108,7 @@ void Planet::draw() const {
     glRotatef(rotation, 0.0f, 0.0f, 1.0f);
     glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
     glBindTexture(GL_TEXTURE_2D, textureSlot(texture));
-    glBegin(GL_QUADS);
-    glTexCoord2f(0.0f, 0.0f);
-    glVertex2f(-radius, -radius);
-    glTexCoord2f(0.0f, 1.0f);
-    glVertex2f(-radius, radius);
-    glTexCoord2f(1.0f, 1.0f);
-    glVertex2f(radius, radius);
-    glTexCoord2f(1.0f, 0.0f);
-    glVertex2f(radius, -radius);
-    glEnd();
+    drawTexturedSquare(radius);
     reportError();
     glPopMatrix();
 }

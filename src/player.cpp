@@ -8,6 +8,7 @@
 #include <cmath>
 #include <iostream>
 
+#include "basics.h"
 #include "glHeaders.h"
 #include "planet.h"
 #include "projectile.h"
@@ -64,19 +65,6 @@ unsigned saturatingAdd(unsigned value, int dt) {
 }
 
 bool validWeaponType(unsigned type) { return type < WEAPONDATA.size(); }
-
-// Unit slices the flame and wormhole shaders shape into their effects.
-void drawUnitSlices() {
-    glBegin(GL_QUADS);
-    for (int i = 0; i < 100; ++i) {
-        float z = i / 100.0f;
-        glVertex3f(-1.0f, -1.0f, z);
-        glVertex3f(-1.0f, 1.0f, z);
-        glVertex3f(1.0f, 1.0f, z);
-        glVertex3f(1.0f, -1.0f, z);
-    }
-    glEnd();
-}
 
 }  // namespace
 
@@ -495,16 +483,7 @@ void Player::draw() const {
     reportError();
     glBindTexture(GL_TEXTURE_2D, textureSlot(0));
     reportError();
-    glBegin(GL_QUADS);
-    glTexCoord2f(0.0f, 0.0f);
-    glVertex2f(-size, -size);
-    glTexCoord2f(0.0f, 1.0f);
-    glVertex2f(-size, size);
-    glTexCoord2f(1.0f, 1.0f);
-    glVertex2f(size, size);
-    glTexCoord2f(1.0f, 0.0f);
-    glVertex2f(size, -size);
-    glEnd();
+    drawTexturedSquare(size);
     glBindTexture(GL_TEXTURE_2D, 0);
     glPopMatrix();
 }

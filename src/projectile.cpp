@@ -7,6 +7,7 @@
 #include <iostream>
 #include <memory>
 
+#include "basics.h"
 #include "glHeaders.h"
 #include "textures.h"
 #include "timerClasses.h"
@@ -252,16 +253,7 @@ void Projectile::draw() const {
     glRotatef(theta * 57.2958f, 0.0f, 0.0f, -1.0f);
     glBindTexture(GL_TEXTURE_2D, row->texture);
     glColor3f(1.0f, 1.0f, 1.0f);
-    glBegin(GL_QUADS);
-    glTexCoord2f(0.0f, 0.0f);
-    glVertex2f(-size, -size);
-    glTexCoord2f(0.0f, 1.0f);
-    glVertex2f(-size, size);
-    glTexCoord2f(1.0f, 1.0f);
-    glVertex2f(size, size);
-    glTexCoord2f(1.0f, 0.0f);
-    glVertex2f(size, -size);
-    glEnd();
+    drawTexturedSquare(size);
     glPopMatrix();
     glBindTexture(GL_TEXTURE_2D, 0);
 }

@@ -7,6 +7,7 @@
 #include <iostream>
 
 #include "defaultVals.h"
+#include "basics.h"
 #include "glHeaders.h"
 #include "player.h"
 #include "projectile.h"
@@ -355,16 +356,7 @@ void Ship::draw() const {
     glRotatef(theta * RADIANS_TO_DEGREES, 0.0f, 0.0f, 1.0f);
     glBindTexture(GL_TEXTURE_2D, texture);
     reportError();
-    glBegin(GL_QUADS);
-    glTexCoord2f(0.0f, 0.0f);
-    glVertex2f(-size, -size);
-    glTexCoord2f(0.0f, 1.0f);
-    glVertex2f(-size, size);
-    glTexCoord2f(1.0f, 1.0f);
-    glVertex2f(size, size);
-    glTexCoord2f(1.0f, 0.0f);
-    glVertex2f(size, -size);
-    glEnd();
+    drawTexturedSquare(size);
     glBindTexture(GL_TEXTURE_2D, 0);
     glPopMatrix();
 }

@@ -3,6 +3,7 @@
 
 #include <utility>
 
+#include "basics.h"
 #include "glHeaders.h"
 #include "player.h"
 #include "projectile.h"
@@ -98,16 +99,7 @@ void Star::draw() const {
     glPushMatrix();
     glTranslatef(loc.x, loc.y, 0.0f);
     glBindTexture(GL_TEXTURE_2D, textureSlot(texture));
-    glBegin(GL_QUADS);
-    glTexCoord2f(0.0f, 0.0f);
-    glVertex2f(-radius, -radius);
-    glTexCoord2f(0.0f, 1.0f);
-    glVertex2f(-radius, radius);
-    glTexCoord2f(1.0f, 1.0f);
-    glVertex2f(radius, radius);
-    glTexCoord2f(1.0f, 0.0f);
-    glVertex2f(radius, -radius);
-    glEnd();
+    drawTexturedSquare(radius);
     reportError();
     glPopMatrix();
 }

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "defaultVals.h"
+#include "basics.h"
 #include "glHeaders.h"
 #include "ship.h"
 #include "textures.h"
@@ -16,19 +17,6 @@ const int EXPLOSION_DURATION = 1000;
 // The shockwave's damage per millisecond is that of this projectile type.
 const size_t SHOCKWAVE_WEAPON = 2;
 
-// One textured square of half-width r around the current origin.
-void drawQuad(float r) {
-    glBegin(GL_QUADS);
-    glTexCoord2f(0.0f, 0.0f);
-    glVertex2f(-r, -r);
-    glTexCoord2f(0.0f, 1.0f);
-    glVertex2f(-r, r);
-    glTexCoord2f(1.0f, 1.0f);
-    glVertex2f(r, r);
-    glTexCoord2f(1.0f, 0.0f);
-    glVertex2f(r, -r);
-    glEnd();
-}
 }  // namespace
 
 TExplosion::TExplosion(int created, int duration, point where) : created(created), duration(duration), position(where) {}
@@ -51,11 +39,11 @@ void TExplosion::execute(int now, WorldState& world) {
     glPushMatrix();
     glRotatef(static_cast<float>(firstRotationAt(now)), 0.0f, 0.0f, 1.0f);
     glBindTexture(GL_TEXTURE_2D, texture);
-    drawQuad(r);
+    drawTexturedSquare(r);
     glPopMatrix();
     glRotatef(static_cast<float>(secondRotationAt(now)), 0.0f, 0.0f, 1.0f);
     glBindTexture(GL_TEXTURE_2D, texture);
-    drawQuad(r);
+    drawTexturedSquare(r);
     glBindTexture(GL_TEXTURE_2D, 0);
     glPopMatrix();
 }
@@ -77,7 +65,7 @@ void TShockwave::execute(int now, WorldState& world) {
     glRotatef(static_cast<float>(rotation), 0.0f, 0.0f, 1.0f);
     glBindTexture(GL_TEXTURE_2D, textureSlot(SHOCKWAVE_TEXTURE));
     glColor4f(1.0f, 0.0f, 0.0f, 0.3f);
-    drawQuad(r);
+    drawTexturedSquare(r);
     glPopMatrix();
     glBindTexture(GL_TEXTURE_2D, 0);
     glPopMatrix();

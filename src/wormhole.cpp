@@ -62,15 +62,7 @@ void Wormhole::draw(int now) const {
     glPushMatrix();
     glTranslatef(loc.x, loc.y, 0.0f);
     glTranslatef(0.0f, 20.0f, 0.0f);
-    glBegin(GL_QUADS);
-    for (int i = 0; i < 100; ++i) {
-        float z = i / 100.0f;
-        glVertex3f(-1.0f, -1.0f, z);
-        glVertex3f(-1.0f, 1.0f, z);
-        glVertex3f(1.0f, 1.0f, z);
-        glVertex3f(1.0f, -1.0f, z);
-    }
-    glEnd();
+    drawUnitSlices();
     glPopMatrix();
     reportError();
     if (glsl) glUseProgram(0);
