@@ -69,7 +69,9 @@ std::vector<std::string> inChild(const std::function<void(std::ostream&)>& scena
     ssize_t n;
     while ((n = read(pipeEnds[0], buffer, sizeof buffer)) > 0) text.append(buffer, static_cast<size_t>(n));
     close(pipeEnds[0]);
-    waitpid(pid, nullptr, 0);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    if (WIFSIGNALED(status)) std::fprintf(stderr, "bench: a scenario died of signal %d\n", WTERMSIG(status));
     std::vector<std::string> lines;
     std::istringstream in(text);
     for (std::string line; std::getline(in, line);) lines.push_back(line);
@@ -135,20 +137,29 @@ void reportFrames(std::ostream& out, const std::string& key, const std::vector<d
 void startupScenario(std::ostream& out) {
     Clock::time_point start = Clock::now();
     Game game(benchOptions());
-    if (game.startUp(0, nullptr) != 0) return;
+    if (game.startUp(0, nullptr) != 0) {
+        std::fprintf(stderr, "bench: the game did not start\n");
+        return;
+    }
     game.frame(SDL_GetTicks());
     out << "startup " << millisecondsSince(start) << "\n";
 }
 
 void loadScenario(std::ostream& out, size_t ships, size_t projectiles, int frames) {
     Game game(benchOptions());
-    if (game.startUp(0, nullptr) != 0) return;
+    if (game.startUp(0, nullptr) != 0) {
+        std::fprintf(stderr, "bench: the game did not start\n");
+        return;
+    }
     reportFrames(out, "frame", timeFrames(game, frames, ships, projectiles));
 }
 
 void saveLoadScenario(std::ostream& out, size_t entities) {
     Game game(benchOptions());
-    if (game.startUp(0, nullptr) != 0) return;
+    if (game.startUp(0, nullptr) != 0) {
+        std::fprintf(stderr, "bench: the game did not start\n");
+        return;
+    }
     Universe& universe = game.universe();
     if (entities) {
         WorldState& world = universe.currentWorld();
@@ -161,10 +172,10 @@ void saveLoadScenario(std::ostream& out, size_t entities) {
     std::vector<double> saves, loads;
     for (int i = 0; i < 5; ++i) {
         Clock::time_point start = Clock::now();
-        universe.saveGame("bench");
+        if (!universe.saveGame("bench")) std::fprintf(stderr, "bench: save failed\n");
         saves.push_back(millisecondsSince(start));
         start = Clock::now();
-        universe.loadGame("bench", game.lua());
+        if (!universe.loadGame("bench", game.lua())) std::fprintf(stderr, "bench: load refused\n");
         loads.push_back(millisecondsSince(start));
         if (entities) universe.saveGame("bench");  // the load consumed the entities; write them back
     }
@@ -209,6 +220,12 @@ int main(int argc, char** argv) {
             return 0;
         }
 
+    if (argc > 2 && std::string(argv[argc - 1]) == "--frames") {
+        // Only the default load: quick comparisons while profiling.
+        auto lines = inChild([](std::ostream& out) { loadScenario(out, 0, 0, 1000); });
+        std::printf("frame median %.2f ms, p95 %.2f ms\n", valueOf(lines, "frameMedian"), valueOf(lines, "frameP95"));
+        return 0;
+    }
     std::printf("| %-52s | %20s |\n|%s|%s|\n", "measure", "figure", std::string(54, '-').c_str(),
                 std::string(22, '-').c_str());
 

@@ -23,7 +23,7 @@ const char* const CONTENT_FILES[] = {"universe.xml",  "projectiles.xml", "shader
                                      "shipData.xml", "PlayerData.xml",  "EquipmentData.xml"};
 
 // Instructions a script may run per engine call, checked every HOOK_STEP instructions.
-const long INSTRUCTION_BUDGET = 2000000;
+const long INSTRUCTION_BUDGET = 500000;
 const int HOOK_STEP = 100;
 // Memory the script may hold, and the reserve left for the engine once it has run out.
 const long long MEMORY_CAP = 96LL << 20;

@@ -115,6 +115,10 @@ void drawShipLabel(Universe& universe, const Ship& ship, Font* font) {
 }  // namespace
 
 void drawBackground() {
+    // The dust is mostly fully transparent: dropping those fragments leaves the picture as it is
+    // (they would blend to the colour already there) and saves the software rasteriser the work.
+    glAlphaFunc(GL_GREATER, 0.0f);
+    glEnable(GL_ALPHA_TEST);
     glBindTexture(GL_TEXTURE_2D, textureSlot(SLOT_DUST));
     glBegin(GL_QUADS);
     glTexCoord2f(0.0f, 0.0f);
@@ -126,6 +130,7 @@ void drawBackground() {
     glTexCoord2f(DUST_REPEATS, 0.0f);
     glVertex3f(XBOUND, -YBOUND, 0.0f);
     glEnd();
+    glDisable(GL_ALPHA_TEST);
 
     glPushMatrix();
     glTranslatef(0.0f, 0.0f, NEBULA_DEPTH);
