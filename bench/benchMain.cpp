@@ -49,11 +49,14 @@ long peakMemoryKb() {
 std::vector<std::string> inChild(const std::function<void(std::ostream&)>& scenario) {
     int pipeEnds[2];
     if (pipe(pipeEnds) != 0) return {};
+    // A child would otherwise write out the parent's pending table rows a second time.
+    std::fflush(stdout);
     pid_t pid = fork();
     if (pid == 0) {
         close(pipeEnds[0]);
         // The game's own chatter would drown the table.
-        if (!freopen("/dev/null", "w", stdout)) _exit(2);
+        std::string log = "/tmp/quorble-bench-" + std::to_string(getpid()) + ".log";
+        if (!freopen(log.c_str(), "w", stdout)) _exit(2);
         std::ostringstream results;
         scenario(results);
         results << "peakKb " << peakMemoryKb() << "\n";
@@ -138,7 +141,7 @@ void startupScenario(std::ostream& out) {
     Clock::time_point start = Clock::now();
     Game game(benchOptions());
     if (game.startUp(0, nullptr) != 0) {
-        std::fprintf(stderr, "bench: the game did not start\n");
+        std::fprintf(stderr, "bench: the game did not start (see /tmp/quorble-bench-%d.log)\n", getpid());
         return;
     }
     game.frame(SDL_GetTicks());
@@ -148,7 +151,7 @@ void startupScenario(std::ostream& out) {
 void loadScenario(std::ostream& out, size_t ships, size_t projectiles, int frames) {
     Game game(benchOptions());
     if (game.startUp(0, nullptr) != 0) {
-        std::fprintf(stderr, "bench: the game did not start\n");
+        std::fprintf(stderr, "bench: the game did not start (see /tmp/quorble-bench-%d.log)\n", getpid());
         return;
     }
     reportFrames(out, "frame", timeFrames(game, frames, ships, projectiles));
@@ -157,7 +160,7 @@ void loadScenario(std::ostream& out, size_t ships, size_t projectiles, int frame
 void saveLoadScenario(std::ostream& out, size_t entities) {
     Game game(benchOptions());
     if (game.startUp(0, nullptr) != 0) {
-        std::fprintf(stderr, "bench: the game did not start\n");
+        std::fprintf(stderr, "bench: the game did not start (see /tmp/quorble-bench-%d.log)\n", getpid());
         return;
     }
     Universe& universe = game.universe();

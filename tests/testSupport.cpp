@@ -20,13 +20,14 @@ void ensureGlContext() {
     if (ready) return;
     ready = true;
     if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO) != 0) {
+        // Drawing tests would crash on null GL entry points; stop with the reason instead.
         std::cerr << "SDL init failed in tests: " << SDL_GetError() << std::endl;
-        return;
+        std::exit(2);
     }
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     if (!SDL_SetVideoMode(320, 256, 32, SDL_OPENGL)) {
         std::cerr << "No GL window in tests: " << SDL_GetError() << std::endl;
-        return;
+        std::exit(2);
     }
     glewInit();
     glEnable(GL_TEXTURE_2D);
