@@ -135,18 +135,9 @@ void drawBackground() {
     glPushMatrix();
     glTranslatef(0.0f, 0.0f, NEBULA_DEPTH);
     glBindTexture(GL_TEXTURE_2D, textureSlot(SLOT_NEBULA));
-    const float x = NEBULA_EXTENT * XBOUND;
-    const float y = NEBULA_EXTENT * YBOUND;
-    glBegin(GL_QUADS);
-    glTexCoord2f(0.0f, 0.0f);
-    glVertex2f(-x, -y);
-    glTexCoord2f(0.0f, 1.0f);
-    glVertex2f(-x, y);
-    glTexCoord2f(1.0f, 1.0f);
-    glVertex2f(x, y);
-    glTexCoord2f(1.0f, 0.0f);
-    glVertex2f(x, -y);
-    glEnd();
+    // The world is square, so the far layer is the ordinary sprite quad at 1.5 world half-widths.
+    static_assert(XBOUND == YBOUND, "the far layer assumes a square world");
+    drawTexturedSquare(NEBULA_EXTENT * XBOUND);
     glPopMatrix();
 }
 
