@@ -10,6 +10,7 @@
 #include <ctime>
 #include <iostream>
 
+#include "background.h"
 #include "engineSound.h"
 #include "font.h"
 #include "glHeaders.h"
@@ -98,6 +99,7 @@ Game::~Game() {
     sound.reset();
     universePtr.reset();
     hudFont.reset();
+    backgroundPass.reset();
     luaState.reset();
 }
 
@@ -151,6 +153,7 @@ int Game::startUp(int argc, char** argv) {
 
     loadTextures();
     loadUITextures();
+    backgroundPass = std::make_unique<BackgroundPass>();
 
     lastTick = SDL_GetTicks();
     int ignoredX = 0, ignoredY = 0;
@@ -277,18 +280,17 @@ void Game::dispatchEvents() {
     }
 }
 
-void Game::setCamera() {
-    point p = universePtr->player->getPosition();
-    float halfHeight = viewHeightValue / 2.0f;
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glFrustum(-halfHeight * aspect, halfHeight * aspect, -halfHeight, halfHeight, 10000.0 * depth,
-              200000.0 * farFactor);
-    glTranslatef(-p.x, -p.y, 0.0f);
-    glTranslatef(0.0f, 0.0f, -10000.0f * depth);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glTranslatef(0.0f, 0.0f, -1.0f);
+CameraView Game::cameraView() const {
+    return CameraView::forGame(universePtr->player->getPosition(), viewHeightValue, depth, farFactor, aspect, w, h);
+}
+
+void Game::setCamera() { cameraView().apply(); }
+
+void Game::drawBackgroundLayers() {
+    if (backgroundPass && backgroundPass->usable())
+        backgroundPass->draw(cameraView());
+    else
+        drawBackground();
 }
 
 void Game::drawOverlay(int dt) {
@@ -383,7 +385,7 @@ bool Game::frame(uint32_t now) {
     universe.player->update(dt, mouseGamePosition(), universe.input.buttonMask(), universe.currentWorld());
 
     setCamera();
-    drawBackground();
+    drawBackgroundLayers();
 
     if (universe.input.keyHeld(SDLK_SPACE))
         universe.player->shoot(now, universe.currentWorld(), mouseGamePosition(), dt);

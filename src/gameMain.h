@@ -9,6 +9,8 @@
 
 #include "basics.h"
 
+class BackgroundPass;
+struct CameraView;
 class EngineSound;
 class Font;
 class LuaState;
@@ -57,7 +59,9 @@ public:
 private:
     void dispatchEvents();
     void handleKey(int key, bool shiftDown);
+    CameraView cameraView() const;
     void setCamera();
+    void drawBackgroundLayers();
     void drawOverlay(int dt);
     void drawDisplays();
 
@@ -66,6 +70,7 @@ private:
     std::unique_ptr<LuaState> luaState;
     std::unique_ptr<Font> hudFont;
     std::unique_ptr<EngineSound> sound;
+    std::unique_ptr<BackgroundPass> backgroundPass;
     std::vector<Font*> fonts;
     uint32_t lastTick = 0;
     float fpsTimeSum = 0.0f;

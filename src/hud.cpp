@@ -4,6 +4,7 @@
 
 #include <iostream>
 
+#include "background.h"
 #include "font.h"
 #include "basics.h"
 #include "glHeaders.h"
@@ -18,13 +19,11 @@ namespace {
 
 // Texture slots of the fixed HUD users.
 constexpr int SLOT_CURSOR = 1;
-constexpr int SLOT_DUST = 9;
 constexpr int SLOT_RADAR = 11;
 constexpr int SLOT_ENEMY_BLIP = 12;
 constexpr int SLOT_PLAYER_BLIP = 13;
 constexpr int SLOT_MAP = 19;
 constexpr int SLOT_WHITE_DOT = 20;
-constexpr int SLOT_NEBULA = 23;
 
 constexpr float PANEL_SIZE = 200.0f;
 constexpr float PANEL_CENTRE = 100.0f;
@@ -35,10 +34,6 @@ constexpr float MAP_PLAYER_BLIP = 10000.0f;
 constexpr float MAP_STAR_BLIP = 10000.0f;
 constexpr float MAP_PLANET_BLIP = 8000.0f;
 
-// The near dust repeats this many times across the world.
-constexpr float DUST_REPEATS = 20.0f;
-constexpr float NEBULA_DEPTH = -100000.0f;
-constexpr float NEBULA_EXTENT = 1.5f;
 constexpr float CURSOR_HALF = 30.0f;
 
 constexpr float LABEL_X = 50.0f;

@@ -1,0 +1,188 @@
+// The one-pass background must look like the two blended quads it replaces, wherever the camera
+// is: mid-world, at the world's corner, zoomed far out (the dust minified onto its mipmaps), and
+// lifted so high that the far plane clips the nebula. It must also leave the state the rest of
+// the frame relies on.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <vector>
+
+#include "background.h"
+#include "camera.h"
+#include "glHeaders.h"
+#include "hud.h"
+#include "testSupport.h"
+#include "textures.h"
+
+namespace {
+
+constexpr int WIDTH = 320;
+constexpr int HEIGHT = 256;
+
+class BackgroundTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ensureGlContext();
+        savedTextures.swap(textures);
+        textures.assign(24, 0);
+        const std::string data = shippedDataDirectory();
+        textures[SLOT_DUST] = loadSingleTexture(data + "dust.png", 1);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+        textures[SLOT_NEBULA] = loadSingleTexture(data + "background2.png", 0);
+        glViewport(0, 0, WIDTH, HEIGHT);
+    }
+
+    void TearDown() override {
+        for (unsigned texture : textures)
+            if (texture) glDeleteTextures(1, &texture);
+        textures.swap(savedTextures);
+    }
+
+    static CameraView view(point centre, float viewHeight, float depth) {
+        return CameraView::forGame(centre, viewHeight, depth, 1.0f, static_cast<float>(WIDTH) / HEIGHT, WIDTH,
+                                   HEIGHT);
+    }
+
+    // The frame's state when the background is drawn: a cleared screen, blending over, glyph
+    // texturing replacing colours.
+    static void frameStart(const CameraView& camera) {
+        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glEnable(GL_TEXTURE_2D);
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+        camera.apply();
+    }
+
+    static std::vector<unsigned char> screen() {
+        std::vector<unsigned char> pixels(static_cast<size_t>(WIDTH) * HEIGHT * 3);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, WIDTH, HEIGHT, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+        return pixels;
+    }
+
+    // Pixels of the layer-by-layer picture and of the one-pass picture.
+    static std::pair<std::vector<unsigned char>, std::vector<unsigned char>> bothPictures(const CameraView& camera,
+                                                                                       const BackgroundPass& pass) {
+        frameStart(camera);
+        drawBackground();
+        std::vector<unsigned char> layered = screen();
+        frameStart(camera);
+        pass.draw(camera);
+        return {layered, screen()};
+    }
+
+    std::vector<unsigned> savedTextures;
+};
+
+struct Difference {
+    int largest = 0;
+    double farOffShare = 0.0;  // share of channels more than 3 levels apart
+    long brightness = 0;       // sum of all channels of the second picture
+};
+
+Difference compare(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b) {
+    Difference d;
+    long farOff = 0;
+    for (size_t i = 0; i < a.size(); ++i) {
+        int gap = std::abs(static_cast<int>(a[i]) - static_cast<int>(b[i]));
+        d.largest = std::max(d.largest, gap);
+        if (gap > 3) ++farOff;
+        d.brightness += b[i];
+    }
+    d.farOffShare = static_cast<double>(farOff) / static_cast<double>(a.size());
+    return d;
+}
+
+TEST_F(BackgroundTest, OnePassLooksLikeTheLayers) {
+    BackgroundPass pass;
+    ASSERT_TRUE(pass.usable()) << "the driver should build the background program";
+    struct Case {
+        const char* name;
+        point centre;
+        float viewHeight;
+        float depth;
+    };
+    const Case cases[] = {
+        {"start", {0.0f, 0.0f}, 4000.0f, 1.0f},
+        {"mid-world", {31234.5f, -18765.25f}, 4000.0f, 1.0f},
+        {"world corner", {99000.0f, -99500.0f}, 4000.0f, 1.0f},
+        {"zoomed in", {500.0f, 700.0f}, 4000.0f / 6.0f, 1.0f},
+        {"zoomed out: dust minified", {-5000.0f, 12000.0f}, 4000.0f * 9.0f, 1.0f},
+        {"zoomed far out past the nebula", {90000.0f, 90000.0f}, 4000.0f * 40.0f, 1.0f},
+        {"eye lowered", {2000.0f, 2000.0f}, 4000.0f, 0.4f},
+        {"eye raised: nebula clipped", {2000.0f, 2000.0f}, 4000.0f, 12.0f},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto pictures = bothPictures(view(c.centre, c.viewHeight, c.depth), pass);
+        Difference d = compare(pictures.first, pictures.second);
+        // Sampling positions differ by rounding only (a level or two); an edge pixel may differ more.
+        EXPECT_LT(d.farOffShare, 0.002);
+        EXPECT_LE(d.largest, 16);
+        EXPECT_GT(d.brightness, 0) << "the background should not be black";
+    }
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_F(BackgroundTest, PassLeavesTheFrameStateAsItFoundIt) {
+    BackgroundPass pass;
+    ASSERT_TRUE(pass.usable());
+    frameStart(view({0.0f, 0.0f}, 4000.0f, 1.0f));
+    pass.draw(view({0.0f, 0.0f}, 4000.0f, 1.0f));
+    EXPECT_TRUE(glIsEnabled(GL_BLEND));
+    GLint value = -1;
+    glGetIntegerv(GL_CURRENT_PROGRAM, &value);
+    EXPECT_EQ(value, 0);
+    glGetIntegerv(GL_ACTIVE_TEXTURE, &value);
+    EXPECT_EQ(value, GL_TEXTURE0);
+    glGetIntegerv(GL_SAMPLER_BINDING, &value);
+    EXPECT_EQ(value, 0) << "sprites drawn next must use their textures' own filtering";
+    glActiveTexture(GL_TEXTURE1);
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &value);
+    glActiveTexture(GL_TEXTURE0);
+    EXPECT_EQ(value, 0);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_F(BackgroundTest, MissingImagesLeaveTheirLayerOut) {
+    BackgroundPass pass;
+    ASSERT_TRUE(pass.usable());
+    const CameraView camera = view({0.0f, 0.0f}, 4000.0f, 1.0f);
+    frameStart(camera);
+    pass.draw(camera);
+    const long both = compare(screen(), screen()).brightness;
+
+    glDeleteTextures(1, &textures[SLOT_NEBULA]);
+    textures[SLOT_NEBULA] = 0;
+    frameStart(camera);
+    pass.draw(camera);
+    const long dustOnly = compare(screen(), screen()).brightness;
+    EXPECT_GT(dustOnly, 0);
+    EXPECT_NE(dustOnly, both);
+
+    glDeleteTextures(1, &textures[SLOT_DUST]);
+    textures[SLOT_DUST] = 0;
+    frameStart(camera);
+    pass.draw(camera);
+    EXPECT_EQ(compare(screen(), screen()).brightness, 0);
+}
+
+TEST(CameraViewTest, PlanesOutsideTheFrustumAreClipped) {
+    CameraView camera = CameraView::forGame({0.0f, 0.0f}, 4000.0f, 1.0f, 1.0f, 1.25f, 1280, 1024);
+    float halfWidth = 0.0f, halfHeight = 0.0f;
+    ASSERT_TRUE(camera.halfExtentsAt(0.0f, halfWidth, halfHeight));
+    // The world plane lies just beyond the near plane: the zoom's own extents, a little wider.
+    EXPECT_NEAR(halfHeight, 2000.2f, 0.01f);
+    EXPECT_NEAR(halfWidth, 2500.25f, 0.01f);
+    ASSERT_TRUE(camera.halfExtentsAt(NEBULA_DEPTH, halfWidth, halfHeight));
+    EXPECT_NEAR(halfHeight, 2000.0f * 110001.0f / 10000.0f, 0.5f);
+    EXPECT_FALSE(camera.halfExtentsAt(1000.0f, halfWidth, halfHeight)) << "in front of the near plane";
+    camera = CameraView::forGame({0.0f, 0.0f}, 4000.0f, 12.0f, 1.0f, 1.25f, 1280, 1024);
+    EXPECT_FALSE(camera.halfExtentsAt(NEBULA_DEPTH, halfWidth, halfHeight)) << "beyond the far plane";
+    EXPECT_TRUE(camera.halfExtentsAt(0.0f, halfWidth, halfHeight));
+}
+
+}  // namespace
