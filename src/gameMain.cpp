@@ -52,6 +52,7 @@ void processProjectiles(WorldState& world, Universe& universe, int dt, int now) 
         else
             it = world.projectiles.erase(it);
     }
+    glBindTexture(GL_TEXTURE_2D, 0);
 }
 
 void processStars(WorldState& world, Player* player, int dt) {

@@ -255,7 +255,9 @@ void Projectile::draw() const {
     glColor3f(1.0f, 1.0f, 1.0f);
     drawTexturedSquare(size);
     glPopMatrix();
-    glBindTexture(GL_TEXTURE_2D, 0);
+    // The texture stays bound: the projectile pass unbinds once after the last shot. Unbinding
+    // after each one made the software rasteriser record a fresh texture state per shot, which
+    // with thousands of shots cost tens of megabytes a frame and a few milliseconds.
 }
 
 void projectileSpawn(int type, point velocity, point position, float bearing, WorldState& world, short faction) {

@@ -23,6 +23,7 @@ public:
     bool update(int dt, WorldState& world, Universe& universe, int now);
     // True when the shot hit something; `previous` is its position before this frame's move.
     bool handleCollision(point previous, WorldState& world, Universe& universe, int now);
+    // Leaves its texture bound; processProjectiles unbinds once after the whole pass.
     void draw() const;
 
     point getPosition() const { return position; }

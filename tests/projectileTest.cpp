@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "defaultVals.h"
+#include "gameMain.h"
+#include "glHeaders.h"
 #include "projectile.h"
 #include "testSupport.h"
 #include "timerClasses.h"
@@ -134,6 +136,25 @@ TEST_F(ProjectileTest, AWorldHoldsABoundedNumberOfShots) {
     EXPECT_EQ(world().projectiles.size(), 5000u);
     projectileSpawn(PELLET, {0.0f, 0.0f}, FIELD, 0.0f, world(), 0);
     EXPECT_EQ(world().projectiles.size(), 5000u);
+}
+
+TEST_F(ProjectileTest, ThePassLeavesNoTextureBound) {
+    // Each shot leaves its own texture bound for the next; whatever the frame draws after the
+    // pass (the engine flame, explosions) must still find no texture bound.
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    const unsigned char white[4] = {255, 255, 255, 255};
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, white);
+    WEAPONDATA[PELLET].texture = texture;
+    world().projectiles.push_back(slowShot(PELLET, FIELD));
+    world().projectiles.push_back(slowShot(PELLET, {FIELD.x + 500.0f, FIELD.y}));
+    processProjectiles(world(), *universe, 16, 5000);
+    ASSERT_EQ(world().projectiles.size(), 2u);
+    GLint bound = -1;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    EXPECT_EQ(bound, 0);
+    glDeleteTextures(1, &texture);
 }
 
 // --- End of life ------------------------------------------------------------------------------
