@@ -8,6 +8,7 @@
 #include <iostream>
 
 #include "glHeaders.h"
+#include "shaderList.h"
 #include "textures.h"
 
 namespace {
@@ -57,17 +58,11 @@ constexpr float MAGNIFIED_LOD = -0.5f;
 
 // Compiles one stage; 0 (after printing the log) when it does not compile.
 GLuint compileStage(GLenum kind, const char* source) {
-    GLuint shader = glCreateShader(kind);
-    if (shader == 0) return 0;
-    glShaderSource(shader, 1, &source, nullptr);
-    glCompileShader(shader);
-    GLint compiled = GL_FALSE;
-    glGetShaderiv(shader, GL_COMPILE_STATUS, &compiled);
-    if (compiled == GL_TRUE) return shader;
-    char log[1024];
-    GLsizei length = 0;
-    glGetShaderInfoLog(shader, sizeof log, &length, log);
-    std::cout << "Background shader: " << std::string(log, static_cast<size_t>(length)) << std::endl;
+    std::string log;
+    bool compiled = false;
+    GLuint shader = compileShaderStage(kind, source, log, compiled);
+    if (compiled) return shader;
+    std::cout << "Background shader: " << log << std::endl;
     glDeleteShader(shader);
     return 0;
 }

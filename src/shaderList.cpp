@@ -16,13 +16,10 @@ constexpr int LOG_SIZE = 1024;
 
 // Compiles one stage from `source` (an empty text when the file could not be read).
 GLuint compileStage(GLenum kind, const char* source, const char* label) {
-    GLuint shader = glCreateShader(kind);
-    glShaderSource(shader, 1, &source, nullptr);
-    glCompileShader(shader);
-    char log[LOG_SIZE];
-    GLsizei length = 0;
-    glGetShaderInfoLog(shader, LOG_SIZE, &length, log);
-    if (length > 0) std::cout << label << std::string(log, length) << std::endl;
+    std::string log;
+    bool compiled = false;
+    GLuint shader = compileShaderStage(kind, source, log, compiled);
+    if (!log.empty()) std::cout << label << log << std::endl;
     return shader;
 }
 
@@ -32,6 +29,20 @@ struct FileCloser {
 };
 
 }  // namespace
+
+unsigned compileShaderStage(unsigned kind, const char* source, std::string& log, bool& compiled) {
+    GLuint shader = glCreateShader(kind);
+    glShaderSource(shader, 1, &source, nullptr);
+    glCompileShader(shader);
+    GLint status = GL_FALSE;
+    glGetShaderiv(shader, GL_COMPILE_STATUS, &status);
+    compiled = status == GL_TRUE;
+    char text[LOG_SIZE];
+    GLsizei length = 0;
+    glGetShaderInfoLog(shader, LOG_SIZE, &length, text);
+    log.assign(text, static_cast<size_t>(length));
+    return shader;
+}
 
 void ShaderList::insertShader(const std::string& name, const std::string& directory) {
     std::unique_ptr<char[]> vertexText = readEmitter(directory + name + ".vs");

@@ -29,5 +29,9 @@ private:
 
 void initializeShaders(Universe& universe);
 
+// Compiles one GLSL stage of `kind` from `source`. `log` receives the compiler's log (empty when
+// it said nothing) and `compiled` whether it succeeded; the stage is returned either way.
+unsigned compileShaderStage(unsigned kind, const char* source, std::string& log, bool& compiled);
+
 // Whole text file without its final character, or null when it cannot be read.
 std::unique_ptr<char[]> readEmitter(const std::string& path);

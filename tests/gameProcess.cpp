@@ -1,5 +1,6 @@
 // Runs and drives the real game binary for end-to-end tests.
 #include "gameProcess.h"
+#include "contentCopy.h"
 
 #include <X11/Xlib.h>
 #include <signal.h>
@@ -47,16 +48,8 @@ void Screenshot::at(int x, int y, int& r, int& g, int& b) const {
 }
 
 GameProcess::GameProcess(const std::string& workDirectory) : dir(workDirectory) {
-    fs::path source(std::string(QUORBLE_SOURCE_DIR) + "/data");
-    for (fs::recursive_directory_iterator it(source), end; it != end; ++it) {
-        fs::path relative = fs::relative(it->path(), source);
-        if (relative.string().rfind("saves", 0) == 0) continue;
-        fs::path target = fs::path(dir) / relative;
-        if (fs::is_directory(it->path()))
-            fs::create_directories(target);
-        else
-            fs::copy_file(it->path(), target, fs::copy_option::overwrite_if_exists);
-    }
+    // A failed copy shows as a game that does not start.
+    copyContent(fs::path(std::string(QUORBLE_SOURCE_DIR) + "/data"), dir);
 }
 
 GameProcess::~GameProcess() {

@@ -18,6 +18,7 @@
 #include <iostream>
 #include <string>
 
+#include "contentCopy.h"
 #include "gameMain.h"
 #include "input.h"
 #include "player.h"
@@ -29,26 +30,6 @@ namespace fs = boost::filesystem;
 namespace {
 
 constexpr uint32_t FRAME_TICKS = 16;
-
-// Copies the content directory (not its saves) into a fresh temporary directory.
-bool copyContent(const fs::path& from, const fs::path& to) {
-    boost::system::error_code error;
-    fs::create_directories(to / "saves", error);
-    if (error) return false;
-    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(from, error)) {
-        const fs::path relative = fs::relative(entry.path(), from, error);
-        if (relative.begin() != relative.end() && *relative.begin() == "saves") continue;
-        if (fs::is_directory(entry.path()))
-            fs::create_directories(to / relative, error);
-        else
-            fs::copy_file(entry.path(), to / relative, fs::copy_options::overwrite_existing, error);
-        if (error) {
-            std::cerr << "scripted play: cannot copy " << entry.path() << ": " << error.message() << std::endl;
-            return false;
-        }
-    }
-    return !error;
-}
 
 void keyDown(InputState& input, int key, bool shift = false) { input.pushEvent({InputEvent::KeyDown, key, shift}); }
 
