@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "basics.h"
+#include "displayWait.h"
 #include "gameMain.h"
 #include "worldState.h"
 
@@ -260,6 +261,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     dataDirectory = argv[1];
+    if (!waitForDisplay()) std::fprintf(stderr, "bench: the X server does not answer\n");
     for (int i = 1; i < argc; ++i)
         if (std::string(argv[i]) == "--micro") {
             int benchArgc = 1;

@@ -1,6 +1,7 @@
 // Runs and drives the real game binary for end-to-end tests.
 #include "gameProcess.h"
 #include "contentCopy.h"
+#include "displayWait.h"
 
 #include <X11/Xlib.h>
 #include <signal.h>
@@ -60,6 +61,7 @@ GameProcess::~GameProcess() {
 }
 
 bool GameProcess::start(bool unsetDisplay) {
+    if (!unsetDisplay && !waitForDisplay()) return false;
     pid = fork();
     if (pid < 0) return false;
     if (pid == 0) {

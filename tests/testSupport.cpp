@@ -10,6 +10,7 @@
 #include <iostream>
 #include <sstream>
 
+#include "displayWait.h"
 #include "glHeaders.h"
 #include "loadGalaxy.h"
 #include "shaderList.h"
@@ -19,6 +20,7 @@ void ensureGlContext() {
     static bool ready = false;
     if (ready) return;
     ready = true;
+    waitForDisplay();
     if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO) != 0) {
         // Drawing tests would crash on null GL entry points; stop with the reason instead.
         std::cerr << "SDL init failed in tests: " << SDL_GetError() << std::endl;

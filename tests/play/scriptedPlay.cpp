@@ -19,6 +19,7 @@
 #include <string>
 
 #include "contentCopy.h"
+#include "displayWait.h"
 #include "gameMain.h"
 #include "input.h"
 #include "player.h"
@@ -114,6 +115,7 @@ int main(int argc, char** argv) {
         options.dataDirectory = playDirectory.string();
         options.sdlInput = false;
         Game game(options);
+        if (!waitForDisplay()) std::cerr << "scripted play: the X server does not answer" << std::endl;
         if (game.startUp(0, nullptr) != 0) {
             std::cerr << "scripted play: the game did not start" << std::endl;
             status = 1;
