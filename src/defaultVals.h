@@ -94,6 +94,7 @@ struct hullData {
     int hitpoints = 0;
     float mass = 0.0f;
     float size = 0.0f;
+    int cargo = 0;  // units of trade goods the hold takes (the script enforces it)
 };
 
 struct gravToolPart {

@@ -46,6 +46,22 @@ void readPart(XmlNode* node, gravToolPart& part) {
 }
 }  // namespace
 
+std::string Universe::equipmentKind(const std::string& name) const {
+    struct Section {
+        const char* section;
+        const char* entry;
+    };
+    // The same order in which the catalogue is searched when something is installed.
+    const Section SECTIONS[] = {{"engines", "engine"}, {"hulls", "hull"}, {"gravTools", "gravTool"}};
+    XmlNode* root = equipmentDoc.root();
+    if (!root) return "";
+    for (const Section& kind : SECTIONS)
+        for (XmlNode* section = root->first_node(kind.section); section; section = section->next_sibling(kind.section))
+            for (XmlNode* entry = section->first_node(kind.entry); entry; entry = entry->next_sibling(kind.entry))
+                if (getVal(entry, "name") == name) return kind.entry;
+    return "";
+}
+
 engineData Universe::getEngineData(const std::string& name) {
     engineData record = defaultEngine;
     XmlNode* entry = findEntry(equipmentDoc.root(), "engines", "engine", NOT_AN_ENGINE, name);
@@ -71,6 +87,7 @@ hullData Universe::getHullData(const std::string& name) {
     readInt(entry, "hitpoints", record.hitpoints);
     record.mass = getValF(entry, "mass", record.mass);
     record.size = getValF(entry, "size", record.size);
+    readInt(entry, "cargo", record.cargo);
     return record;
 }
 

@@ -250,8 +250,12 @@ void Game::handleKey(int key, bool shiftDown) {
         bool shift = shiftDown || universe.input.keyHeld(SDLK_LSHIFT) || universe.input.keyHeld(SDLK_RSHIFT);
         if (shift)
             universe.saveGame(slot);
-        else if (universe.loadGame(slot, lua()))
+        else if (universe.loadGame(slot, lua())) {
+            // A load closes every window, so nothing is left that could hand the controls back:
+            // a game saved with a window open would otherwise load with the ship unsteerable.
+            universe.player->setInput(true);
             callGameLoaded(lua());
+        }
     } else if (key >= SDLK_1 && key <= SDLK_7) {
         universe.player->setWeapon(static_cast<unsigned>(key - SDLK_1));
     }

@@ -12,13 +12,6 @@ const float DEGREES_TO_RADIANS = 0.017444f;  // the projectile file's own factor
 
 bool named(const XmlNode* node, const char* name) { return std::string(node->name(), node->name_size()) == name; }
 
-// Index of the first projectile type called `name`, or -1.
-int projectileTypeNamed(const std::string& name) {
-    for (size_t i = 0; i < WEAPONDATA.size(); ++i)
-        if (WEAPONDATA[i].name == name) return static_cast<int>(i);
-    return -1;
-}
-
 int intAttribute(XmlNode* node, const char* key, int fallback) {
     return checkVal(node, key) ? truncateToInt(getValF(node, key)) : fallback;
 }
@@ -226,6 +219,12 @@ int decodeRelationship(const std::string& word) {
     return 0;
 }
 
+int projectileTypeNamed(const std::string& name) {
+    for (size_t i = 0; i < WEAPONDATA.size(); ++i)
+        if (WEAPONDATA[i].name == name) return static_cast<int>(i);
+    return -1;
+}
+
 bool initializeStars(Universe& universe, lua_State* L) {
     XmlNode* universeRoot = universe.universeDoc.root();
     if (!universeRoot || !universe.relationsDoc.root() || !universe.projectilesDoc.root() ||
@@ -277,6 +276,7 @@ std::unique_ptr<Player> initializePlayer(Universe& universe) {
     hullData hull = universe.getHullData("");
     gravTool tool = universe.getGravToolData("");
     std::vector<unsigned> weapons;
+    std::vector<luaStringPair> startData;
     point position{0.0f, 0.0f};
 
     for (XmlNode* child = root->first_node(); child; child = child->next_sibling()) {
@@ -297,12 +297,17 @@ std::unique_ptr<Player> initializePlayer(Universe& universe) {
             }
             std::cout << "Loading weapon " << WEAPONDATA[match].name << " into player" << std::endl;
             weapons.push_back(static_cast<unsigned>(match));
+        } else if (named(child, "extraData")) {
+            // The script's starting values for the player, such as its credits.
+            for (auto& pair : xmlAttributePairs(child)) startData.push_back({pair.first, pair.second});
         }
     }
 
-    return std::make_unique<Player>(position, engine.thrust, engine.revThrust, engine.turnSpeed,
-                                    static_cast<float>(hull.hitpoints), hull.size, universe.shaderList, weapons, tool,
-                                    engine.name, hull.name, universe);
+    auto player = std::make_unique<Player>(position, engine.thrust, engine.revThrust, engine.turnSpeed,
+                                           static_cast<float>(hull.hitpoints), hull.size, universe.shaderList,
+                                           weapons, tool, engine.name, hull.name, universe);
+    player->setExtraData(std::move(startData));
+    return player;
 }
 
 void testXML(const std::string& path) {

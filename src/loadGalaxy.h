@@ -13,5 +13,7 @@ class Universe;
 bool initializeStars(Universe& universe, lua_State* L);
 std::unique_ptr<Player> initializePlayer(Universe& universe);
 int decodeRelationship(const std::string& word);
+// Index of the first projectile type called `name` in WEAPONDATA, or -1.
+int projectileTypeNamed(const std::string& name);
 // Diagnostic outline of universe.xml.
 void testXML(const std::string& path = "universe.xml");

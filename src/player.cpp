@@ -4,6 +4,7 @@
 
 #include <SDL/SDL.h>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <iostream>
@@ -113,6 +114,9 @@ Player::Player(XmlNode* node, Universe& universe) : position{0.0f, 0.0f}, input(
     keysOn = getValFND(node, "keysOn") != 0.0f;
     for (double v : readIndexedList(node, "gunCooling")) gunCooling.push_back(truncatedUnsigned(v));
     for (double v : readIndexedList(node, "armament")) armament.push_back(truncatedUnsigned(v));
+    // Saves from before the player had data of its own have none: an empty list.
+    for (auto& pair : xmlAttributePairs(node->first_node("extraData")))
+        extraData.push_back({std::move(pair.first), std::move(pair.second)});
 
     engineData engine = universe.getEngineData(engineName);
     thrust = engine.thrust;
@@ -173,6 +177,48 @@ void Player::save(XmlDoc& doc, XmlNode* node) const {
     addAttribValue(doc, node, "keysOn", keysOn ? 1.0f : 0.0f);
     writeIndexedList(doc, node, "gunCooling", gunCooling);
     writeIndexedList(doc, node, "armament", armament);
+    if (extraData.empty()) return;
+    XmlNode* extra = appendElement(doc, node, "extraData");
+    for (const luaStringPair& pair : extraData) {
+        // A key that is not a valid attribute name would make the whole save unreadable.
+        if (!isAttributeName(pair.key)) {
+            std::cout << "Error, player data key \"" << pair.key << "\" cannot be saved, left out" << std::endl;
+            continue;
+        }
+        addAttribValue(doc, extra, pair.key.c_str(), pair.value);
+    }
+}
+
+void Player::installEngine(const engineData& engine) {
+    engineName = engine.name;
+    thrust = engine.thrust;
+    revThrust = engine.revThrust;
+    turnSpeed = engine.turnSpeed;
+}
+
+void Player::installHull(const hullData& hull) {
+    hullName = hull.name;
+    size = hull.size;
+    hitpoints = static_cast<float>(hull.hitpoints);
+}
+
+void Player::installGravTool(const gravTool& newTool) {
+    tool = newTool;
+    gravCharge = tool.charge;
+}
+
+unsigned Player::installWeapon(unsigned type) {
+    unsigned slot = static_cast<unsigned>(armament.size());
+    if (armament.size() < WEAPON_SLOTS) {
+        armament.push_back(type);
+    } else {
+        slot = std::min(activeWeaponIndex, slot - 1);
+        armament[slot] = type;
+    }
+    // The new gun starts ready to fire, as every gun does.
+    if (slot < gunCooling.size() && validWeaponType(type) && WEAPONDATA[type].cooldown > 0)
+        gunCooling[slot] = static_cast<unsigned>(WEAPONDATA[type].cooldown);
+    return slot;
 }
 
 void Player::update(int dt, point mouse, unsigned char buttons, WorldState& world) {

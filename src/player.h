@@ -87,8 +87,26 @@ public:
     float getThrusting() const { return thrusting; }
     bool getKeysOn() const { return keysOn; }
     const std::string& getEngineName() const { return engineName; }
+    float getThrust() const { return thrust; }
+    float getRevThrust() const { return revThrust; }
+    float getTurnSpeed() const { return turnSpeed; }
     const std::string& getHullName() const { return hullName; }
     const SmokeTrail& getSmokeTrail() const { return smokeTrail; }
+
+    // Free key/value text the script keeps for the player (credits, cargo); saved with the ship.
+    const std::vector<luaStringPair>& getExtraData() const { return extraData; }
+    void setExtraData(std::vector<luaStringPair> data) { extraData = std::move(data); }
+
+    // Equipment fitted at a shipyard. A new hull brings its full hit points; a new gravity tool
+    // arrives charged.
+    void installEngine(const engineData& engine);
+    void installHull(const hullData& hull);
+    void installGravTool(const gravTool& newTool);
+    // Puts a projectile type into a free weapon slot, or over the selected one when all
+    // WEAPON_SLOTS are taken; the slot used.
+    unsigned installWeapon(unsigned type);
+    // Weapon slots a ship can hold: the keys 1 to 7 select them.
+    static constexpr unsigned WEAPON_SLOTS = 7;
     const GlowTrail& getGlowTrail() const { return glowTrail; }
 
     // Where the ray from the ship through `target` leaves the world.
@@ -137,6 +155,7 @@ private:
     SmokeTrail smokeTrail;
     int planetId = -1;
     bool keysOn = true;
+    std::vector<luaStringPair> extraData;
     int flameShader = 0;
     int thrustUniform = -1;
     int timeUniform = -1;

@@ -1,17 +1,16 @@
 // Saving the game to saves/<name>/ and loading it back: the universe document with the
-// planet economy, the clock and every entity, and a fresh player document.
-#include <fcntl.h>
-#include <unistd.h>
+// planet economy, the clock and every entity, and a fresh player document. The slot folder is
+// replaced as a whole (saveSlot), so its two files always come from the same save.
 
 #include <rapidxml/rapidxml_print.hpp>
 
 #include <boost/filesystem.hpp>
-#include <cerrno>
 #include <cstring>
 #include <iostream>
 #include <iterator>
 
 #include "loadGalaxy.h"
+#include "saveSlot.h"
 #include "startLua.h"
 #include "worldState.h"
 
@@ -25,74 +24,6 @@ std::string printDocument(const XmlDoc& doc) {
     std::string text;
     rapidxml::print(std::back_inserter(text), doc);
     return text;
-}
-
-// Whether `key` can be written as an attribute name that reads back as the same key.
-bool writableKey(const std::string& key) {
-    if (key.empty()) return false;
-    for (char c : key)
-        if (std::strchr(" \t\r\n/<>=?!&\"'", c) || c == '\0') return false;
-    return true;
-}
-
-// Writes `text` to `path` and flushes it to disk. False, with `problem` set, on any failure
-// (the partial file is removed again).
-bool writeFlushed(const std::string& path, const std::string& text, std::string& problem) {
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (fd < 0) {
-        problem = std::strerror(errno);
-        return false;
-    }
-    const char* data = text.data();
-    size_t left = text.size();
-    bool ok = true;
-    while (ok && left > 0) {
-        ssize_t written = ::write(fd, data, left);
-        if (written < 0 && errno == EINTR) continue;
-        if (written < 0) {
-            ok = false;
-            break;
-        }
-        data += written;
-        left -= static_cast<size_t>(written);
-    }
-    if (ok && ::fsync(fd) != 0) ok = false;
-    if (!ok) problem = std::strerror(errno);
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        problem = std::strerror(errno);
-    }
-    if (!ok) ::unlink(path.c_str());
-    return ok;
-}
-
-// Replaces the files of a save folder: every file is first written complete beside its old
-// version, and only then renamed over it, so a failure leaves the previous save whole.
-bool replaceFiles(const std::string& folder, const std::vector<std::pair<std::string, const std::string*>>& files) {
-    std::vector<std::string> written;
-    for (const auto& file : files) {
-        std::string path = folder + "/" + file.first;
-        std::string problem;
-        if (!writeFlushed(path + ".tmp", *file.second, problem)) {
-            std::cout << "Error, cannot write save file " << path << ": " << problem << std::endl;
-            for (const std::string& done : written) ::unlink((done + ".tmp").c_str());
-            return false;
-        }
-        written.push_back(path);
-    }
-    for (const std::string& path : written) {
-        if (std::rename((path + ".tmp").c_str(), path.c_str()) != 0) {
-            std::cout << "Error, cannot write save file " << path << ": " << std::strerror(errno) << std::endl;
-            return false;
-        }
-    }
-    // Make the renames themselves durable.
-    int directory = ::open(folder.c_str(), O_RDONLY);
-    if (directory >= 0) {
-        ::fsync(directory);
-        ::close(directory);
-    }
-    return true;
 }
 
 bool makeDirectory(const std::string& path) {
@@ -119,7 +50,7 @@ void rewritePlanet(XmlDoc& doc, XmlNode* node, const planetData& data, const std
     XmlNode* newExtra = appendElement(doc, node, "extraData");
     for (const luaStringPair& pair : extra) {
         // A key that is not a valid attribute name would make the whole save unreadable.
-        if (!writableKey(pair.key)) {
+        if (!isAttributeName(pair.key)) {
             std::cout << "Error, extra data key \"" << pair.key << "\" of planet " << id
                       << " cannot be saved, left out" << std::endl;
             continue;
@@ -204,16 +135,27 @@ bool Universe::saveGame(const std::string& name) {
     player->save(playerDoc, playerNode);
     std::string playerText = printDocument(playerDoc);
 
-    std::string folder = dataPath("saves/") + name;
-    if (!makeDirectory(dataPath("saves")) || !makeDirectory(folder)) return false;
-    return replaceFiles(folder, {{UNIVERSE_SAVE, &universeText}, {PLAYER_SAVE, &playerText}});
+    if (!validSlotName(name)) {
+        std::cout << "Error, cannot save under the name \"" << name << "\"" << std::endl;
+        return false;
+    }
+    if (!makeDirectory(dataPath("saves"))) return false;
+    std::string problem;
+    if (!replaceSlot(dataPath("saves"), name, {{UNIVERSE_SAVE, &universeText}, {PLAYER_SAVE, &playerText}},
+                     problem)) {
+        std::cout << "Error, cannot write save " << name << ": " << problem << std::endl;
+        return false;
+    }
+    return true;
 }
 
 bool Universe::loadGame(const std::string& name, lua_State* L) {
     std::cout << "Loading game" << std::endl;
     std::string folder = dataPath("saves/") + name;
+    // A save interrupted at the wrong moment may have left the slot to be put back first.
+    recoverSlot(dataPath("saves"), name);
     boost::system::error_code error;
-    if (!boost::filesystem::is_directory(folder, error)) {
+    if (!validSlotName(name) || !boost::filesystem::is_directory(folder, error)) {
         std::cout << "Error, bad save path " << name << std::endl;
         return false;
     }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "basics.h"
+#include "gameLua.h"
 #include "ship.h"
 #include "worldState.h"
 #include "xmlValues.h"
@@ -335,6 +336,8 @@ const luaL_Reg ENGINE_FUNCTIONS[] = {
 
 }  // namespace
 
+Universe* engineUniverse(lua_State* L) { return universeOf(L); }
+
 LuaState::LuaState() : state(luaL_newstate()) {
     if (state) luaL_openlibs(state);
 }
@@ -376,6 +379,7 @@ void initLua(Universe& universe, lua_State* L) {
     if (!L) return;
     publishRegistry(universe, L);
     for (const luaL_Reg& function : ENGINE_FUNCTIONS) lua_register(L, function.name, function.func);
+    registerGameFunctions(L);
 
     int base = lua_gettop(L);
     lua_getglobal(L, "addUI");

@@ -20,6 +20,9 @@ private:
     lua_State* state;
 };
 
+// The universe published to the script by initLua, or null before that.
+Universe* engineUniverse(lua_State* L);
+
 // Loads and runs a script file; prints "Error opening ui.lua" style failure and returns false.
 bool loadScript(lua_State* L, const std::string& path);
 // Publishes the registry entries, registers the engine functions and calls "addUI" once.

@@ -273,6 +273,7 @@ void addElement(Universe& universe, std::vector<Font*> fonts, lua_State* L) {
                                               pickFont(fonts, getLuaTableFloat(L, "font", -1)), kind == 6);
             break;
     }
+    element->importColour(L);
     std::string elementName = getLuaTableString(L, "name", -1);
     lua_pop(L, 1);
     if (universe.displays.empty()) {

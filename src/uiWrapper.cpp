@@ -81,6 +81,43 @@ void uiDisplayBase::importCorners(lua_State* L) {
     minCorner = {getLuaTableFloat(L, "x1", -1), getLuaTableFloat(L, "y1", -1)};
     maxCorner = {getLuaTableFloat(L, "x2", -1), getLuaTableFloat(L, "y2", -1)};
     sortCorners(minCorner, maxCorner);
+    importColour(L);
+}
+
+namespace {
+
+// Reads `count` numbers 0 to 1 from the list in field `key` of the table on top of the stack
+// into `target`; true when the field held them all (anything else leaves `target` alone).
+bool readUnitList(lua_State* L, const char* key, int count, float* target) {
+    lua_pushstring(L, key);
+    lua_rawget(L, -2);
+    bool complete = lua_istable(L, -1);
+    float values[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    for (int i = 0; complete && i < count; ++i) {
+        lua_rawgeti(L, -1, i + 1);
+        double v = lua_type(L, -1) == LUA_TNUMBER ? lua_tonumber(L, -1) : -1.0;
+        lua_pop(L, 1);
+        if (!(v >= 0.0)) complete = false;  // also refuses NaN
+        values[i] = static_cast<float>(std::min(v, 1.0));
+    }
+    lua_pop(L, 1);
+    if (complete) std::copy(values, values + count, target);
+    return complete;
+}
+
+}  // namespace
+
+void uiDisplayBase::importColour(lua_State* L) {
+    if (!lua_istable(L, -1)) return;
+    if (readUnitList(L, "colour", 3, colour)) hasColour = true;
+    if (readUnitList(L, "fill", 4, fill)) hasFill = true;
+}
+
+void uiDisplayBase::setMarkColour() const {
+    if (hasColour)
+        glColor3fv(colour);
+    else
+        glColor3f(1.0f, 0.0f, 0.0f);
 }
 
 // ---- uiButton ----
@@ -95,6 +132,7 @@ uiButton::uiButton(float x1, float y1, float x2, float y2, Font* font, std::stri
 }
 
 void uiButton::draw() {
+    if (hasColour) glColor3fv(colour);
     int state = std::clamp(buttonState, 0, BUTTON_STATES - 1);
     glBindTexture(GL_TEXTURE_2D, stateTextures[state]);
     texturedQuad(minCorner.x, minCorner.y, maxCorner.x, maxCorner.y, UPRIGHT);
@@ -249,7 +287,7 @@ void uiSlider::draw() {
     glColor3f(0.9f, 0.9f, 0.9f);
     outline(trackStart, minCorner.y, trackEnd, maxCorner.y);
     float p = ratio(curVal - leftVal, rightVal - leftVal) * (trackEnd - trackStart) + trackStart;
-    glColor3f(1.0f, 0.0f, 0.0f);
+    setMarkColour();
     outline(trackStart, minCorner.y, p, maxCorner.y);
 
     if (vertical) {
@@ -291,7 +329,7 @@ void uiScroller::draw() {
         outline(minCorner.x, lo + arrowWidth, maxCorner.x, hi - arrowWidth);
     else
         outline(lo + arrowWidth, minCorner.y, hi - arrowWidth, maxCorner.y);
-    glColor3f(1.0f, 0.0f, 0.0f);
+    setMarkColour();
     float half = arrowWidth / 2.0f;
     if (vertical)
         outline(minCorner.x, centre - half, maxCorner.x, centre + half);
@@ -314,7 +352,7 @@ void uiBar::draw() {
     glColor3f(0.9f, 0.9f, 0.9f);
     outline(minCorner.x, minCorner.y, maxCorner.x, maxCorner.y);
     float p = ratio(curVal - leftVal, rightVal - leftVal) * (maxCorner.x - minCorner.x) + minCorner.x;
-    glColor3f(1.0f, 0.0f, 0.0f);
+    setMarkColour();
     outline(minCorner.x, minCorner.y, p, maxCorner.y);
 }
 
@@ -342,10 +380,23 @@ uiBox::uiBox(float x1, float y1, float x2, float y2, std::string text, Font* fon
     : uiDisplayBase(x1, y1, x2, y2), text(std::move(text)), font(font), textOnly(textOnly) {}
 
 void uiBox::draw() {
+    if (hasFill) {
+        glBindTexture(GL_TEXTURE_2D, 0);
+        glColor4fv(fill);
+        glBegin(GL_QUADS);
+        vertex(minCorner.x, minCorner.y);
+        vertex(minCorner.x, maxCorner.y);
+        vertex(maxCorner.x, maxCorner.y);
+        vertex(maxCorner.x, minCorner.y);
+        glEnd();
+        glColor4f(fill[0], fill[1], fill[2], 1.0f);
+    }
     if (!textOnly) {
         glBindTexture(GL_TEXTURE_2D, 0);
-        glColor3f(boxColour[0], boxColour[1], boxColour[2]);
+        glColor3fv(hasColour ? colour : boxColour);
         outline(minCorner.x, minCorner.y, maxCorner.x, maxCorner.y);
+    } else if (hasColour) {
+        glColor3fv(colour);
     }
     drawLabel(font, text, minCorner, maxCorner);
 }

@@ -32,13 +32,28 @@ public:
 
     bool mouseOver(const point& p) const { return mouseOver2(p, minCorner, maxCorner); }
 
+    // Reads "colour" = {r, g, b} and "fill" = {r, g, b, a} (0 to 1) of the table on top of the
+    // stack, when it has them.
+    void importColour(lua_State* L);
+
     point minCorner;
     point maxCorner;
     std::string name;
     bool modified = false;
+    // A colour the script chose: the tint of a button, the outline and label of a box or text,
+    // the value mark of a bar, slider or scroller. Without one an element keeps the colours it
+    // always had, and a label takes whatever colour the element before it left.
+    bool hasColour = false;
+    float colour[3] = {1.0f, 1.0f, 1.0f};
+    // A box may be filled (a translucent panel behind a window's text); no other kind uses it.
+    bool hasFill = false;
+    float fill[4] = {0.0f, 0.0f, 0.0f, 0.0f};
 
 protected:
+    // The corners of the table on top of the stack, and its colour when it gives one.
     void importCorners(lua_State* L);
+    // The colour of an element's value mark: its own, or the red it always had.
+    void setMarkColour() const;
 };
 
 class uiButton : public uiDisplayBase {

@@ -98,6 +98,7 @@ void Universe::applyDefaultEquipment() {
             defaultHull.mass = getValF(entry, "mass", defaultHull.mass);
             if (checkVal(entry, "hitpoints")) defaultHull.hitpoints = truncateToInt(getValF(entry, "hitpoints"));
             defaultHull.size = getValF(entry, "size", defaultHull.size);
+            if (checkVal(entry, "cargo")) defaultHull.cargo = truncateToInt(getValF(entry, "cargo"));
         }
     }
 }

@@ -62,6 +62,9 @@ public:
     engineData getEngineData(const std::string& name);
     hullData getHullData(const std::string& name);
     gravTool getGravToolData(const std::string& name);
+    // "engine", "hull" or "gravTool" for a name listed in the equipment catalogue (searched in
+    // that order), "" otherwise; silent, unlike the look-ups above.
+    std::string equipmentKind(const std::string& name) const;
     // Writes saves/<name>/; false (with a message) when it could not be written. An earlier
     // save under the same name is only replaced once the new files are complete.
     bool saveGame(const std::string& name);

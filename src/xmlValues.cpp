@@ -101,6 +101,20 @@ int truncateToInt(double value) {
     return static_cast<int>(value);
 }
 
+bool isAttributeName(const std::string& key) {
+    if (key.empty()) return false;
+    for (char c : key)
+        if (std::strchr(" \t\r\n/<>=?!&\"'", c) || c == '\0') return false;
+    return true;
+}
+
+std::vector<std::pair<std::string, std::string>> xmlAttributePairs(const XmlNode* node) {
+    std::vector<std::pair<std::string, std::string>> pairs;
+    for (XmlAttr* a = node ? node->first_attribute() : nullptr; a; a = a->next_attribute())
+        pairs.emplace_back(std::string(a->name(), a->name_size()), std::string(a->value(), a->value_size()));
+    return pairs;
+}
+
 XmlNode* appendElement(XmlDoc& doc, XmlNode* parent, const std::string& name) {
     XmlNode* element = doc.allocate_node(rapidxml::node_element, poolString(doc, name));
     parent->append_node(element);

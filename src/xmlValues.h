@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 using XmlNode = rapidxml::xml_node<char>;
@@ -31,6 +32,12 @@ void addAttribValue(XmlDoc& doc, XmlNode* node, const std::string& name, float v
 // A number from content or a save as a whole number: truncated toward zero, clamped to the
 // int range, and 0 for NaN (a plain cast would be undefined for those).
 int truncateToInt(double value);
+
+// Whether `key` can be written as an attribute name that reads back as the same key.
+bool isAttributeName(const std::string& key);
+
+// Every attribute of an element as (name, value) pairs, in document order; none for null.
+std::vector<std::pair<std::string, std::string>> xmlAttributePairs(const XmlNode* node);
 
 // A new element named `name` (copied into the pool), appended to `parent`.
 XmlNode* appendElement(XmlDoc& doc, XmlNode* parent, const std::string& name);

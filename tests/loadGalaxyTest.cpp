@@ -403,10 +403,29 @@ TEST_F(ShippedData, BodiesHaveSensibleSizesAndOrbits) {
     EXPECT_GE(stars, 4u);
 }
 
+TEST_F(ShippedData, EverythingTheShipyardsSellCanBeFitted) {
+    int items = 0;
+    for (XmlNode* world = universe->universeDoc.root()->first_node("world"); world; world = world->next_sibling("world"))
+        for (XmlNode* star = world->first_node("star"); star; star = star->next_sibling("star"))
+            for (XmlNode* planet = star->first_node("planet"); planet; planet = planet->next_sibling("planet"))
+                for (XmlNode* item = planet->first_node("equipment"); item; item = item->next_sibling("equipment")) {
+                    std::string name = getVal(item, "name");
+                    EXPECT_TRUE(!universe->equipmentKind(name).empty() || projectileTypeNamed(name) >= 0) << name;
+                    EXPECT_GT(getValF(item, "price"), 0.0f) << name;
+                    ++items;
+                }
+    EXPECT_GT(items, 20);
+    for (const char* hull : {"Light Hull", "Standard Hull", "Armoured Hull"})
+        EXPECT_GT(universe->getHullData(hull).cargo, 0) << hull;
+}
+
 TEST_F(ShippedData, PlayerStartsNearButOutsideAPlanet) {
     Player& player = *universe->player;
     EXPECT_EQ(player.getWorld(), 0);
-    EXPECT_EQ(player.getArmament().size(), 7u);
+    // Three guns to start with; the shipyards sell the rest.
+    EXPECT_EQ(player.getArmament().size(), 3u);
+    ASSERT_EQ(player.getExtraData().size(), 1u);
+    EXPECT_EQ(player.getExtraData()[0].key, "credits");
     EXPECT_FLOAT_EQ(player.getSize(), 40.0f);
     EXPECT_FLOAT_EQ(player.getHealth(), 1000.0f);
     float nearest = 1e9f;

@@ -264,28 +264,13 @@ TEST_F(SaveGame, UnwritableSavesFolderIsReported) {
     EXPECT_FALSE(checkVal(universe->universeDoc.root(), "time"));
 }
 
-TEST_F(SaveGame, FailedWriteKeepsThePreviousSaveWhole) {
-    addShips(1);
-    ASSERT_TRUE(save("1"));
-    const std::string universeBefore = saved("1", "universeSAV.xml");
-    const std::string playerBefore = saved("1", "PlayerDataSAV.xml");
-    universe->player->setPosition({123.0f, 456.0f});
-    for (const char* file : {"universeSAV.xml", "PlayerDataSAV.xml"}) {
-        // A folder in the temporary file's place makes that write fail.
-        std::string blocker = dir.path() + "saves/1/" + file + ".tmp";
-        boost::filesystem::create_directories(blocker);
-        addShips(1);
-        EXPECT_FALSE(save("1"));
-        EXPECT_EQ(lastOutput.rfind("Error, cannot write save file " + dir.path() + "saves/1/" + file + ": ", 0), 0u)
-            << lastOutput;
-        // Neither file of the pair is replaced, and no partial file is left behind.
-        EXPECT_EQ(saved("1", "universeSAV.xml"), universeBefore) << file;
-        EXPECT_EQ(saved("1", "PlayerDataSAV.xml"), playerBefore) << file;
-        boost::filesystem::remove(blocker);
-        EXPECT_FALSE(dir.exists("saves/1/universeSAV.xml.tmp"));
-        EXPECT_FALSE(dir.exists("saves/1/PlayerDataSAV.xml.tmp"));
+TEST_F(SaveGame, NamesOutsideTheSavesFolderAreRefused) {
+    for (const char* name : {"", "..", "../escape", "a/b", ".hidden"}) {
+        EXPECT_FALSE(save(name)) << name;
+        EXPECT_EQ(lastOutput.rfind("Error, cannot save under the name", 0), 0u) << lastOutput;
+        EXPECT_FALSE(load(name)) << name;
     }
-    EXPECT_EQ(universe->universeDoc.root()->first_node("world")->first_node("shipData"), nullptr);
-    EXPECT_TRUE(save("1"));
-    EXPECT_NE(saved("1", "PlayerDataSAV.xml"), playerBefore);
+    EXPECT_FALSE(dir.exists("escape"));
+    // The document is left clean for the next save.
+    EXPECT_FALSE(checkVal(universe->universeDoc.root(), "time"));
 }

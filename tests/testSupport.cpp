@@ -132,19 +132,26 @@ std::map<std::string, std::string> minimalContent() {
   <weapon name="Pellet"/>
   <weapon name="Beam"/>
   <weapon name="Cluster"/>
+  <extraData credits="500"/>
 </player>
 )";
     files["EquipmentData.xml"] = R"(<equipment>
   <engines>
     <engine name="Basic Engine" thrust="0.0005" revThrust="0.0002" turnSpeed="0.004"/>
+    <engine name="Fast Engine" thrust="0.001" revThrust="0.0004" turnSpeed="0.006"/>
   </engines>
   <hulls>
-    <hull name="Light Hull" hitpoints="500" mass="1" size="40"/>
+    <hull name="Light Hull" hitpoints="500" mass="1" size="40" cargo="10"/>
+    <hull name="Heavy Hull" hitpoints="900" mass="2" size="50" cargo="4"/>
   </hulls>
   <gravTools>
     <gravTool name="Basic Grav Tool" rechargeDelay="1" rechargeSpeed="0.5" charge="400">
       <left name="Pull" spacing="50" mass="5000" cost="0.2" lifetime="3000"/>
       <right name="Push" spacing="50" mass="-5000" cost="0.2" lifetime="3000"/>
+    </gravTool>
+    <gravTool name="Big Grav Tool" rechargeDelay="1" rechargeSpeed="1" charge="900">
+      <left name="Deep Pull" spacing="40" mass="9000" cost="0.3" lifetime="3000"/>
+      <right name="Hard Push" spacing="40" mass="-9000" cost="0.3" lifetime="3000"/>
     </gravTool>
   </gravTools>
 </equipment>

@@ -7,6 +7,7 @@
 #include "testSupport.h"
 #include "uiDisplay.h"
 #include "worldState.h"
+#include "xmlValues.h"
 
 namespace {
 
@@ -31,6 +32,18 @@ protected:
         EXPECT_EQ(0, lua_gettop(L));
         EXPECT_EQ(std::string::npos, out.find("Error")) << out;
         return out;
+    }
+    // The label of a text, box or button element; "<none>" when there is no such element.
+    std::string text(uiDisplay& display, const std::string& name) {
+        uiDisplayBase* element = find(display, name);
+        if (auto* box = dynamic_cast<uiBox*>(element)) return box->text;
+        if (auto* button = dynamic_cast<uiButton*>(element)) return button->text;
+        return "<none>";
+    }
+    std::string player(const std::string& key) const {
+        for (const luaStringPair& pair : universe->player->getExtraData())
+            if (pair.key == key) return pair.value;
+        return "<missing>";
     }
     uiDisplayBase* find(uiDisplay& display, const std::string& name) {
         for (size_t i = 0; i < display.size(); ++i)
@@ -102,18 +115,22 @@ TEST_F(ShippedScript, AMinuteOfTicksGrowsTheEconomy) {
     EXPECT_EQ("<missing>", extraValue(0, "x"));
 }
 
-TEST_F(ShippedScript, InFlightWindowOpensAndCloses) {
-    std::string out = pressE();
+TEST_F(ShippedScript, FlightWindowShowsTheShipAndTheControls) {
+    universe->player->takeDamage(120.0f);
+    pressE();
     ASSERT_EQ(1u, universe->displays.size());
     uiDisplay& window = universe->displays[0];
     EXPECT_EQ("flightWindow", window.getName());
-    auto* where = dynamic_cast<uiBox*>(find(window, "where"));
-    auto* how = dynamic_cast<uiBox*>(find(window, "howToLand"));
-    ASSERT_TRUE(where && how);
-    EXPECT_EQ("In flight, world 0", where->text);
-    EXPECT_EQ("Fly slowly onto a planet to land", how->text);
+    EXPECT_EQ("In flight in Alpha", text(window, "title"));
+    std::string all;
+    for (size_t i = 0; i < window.size(); ++i)
+        if (auto* box = dynamic_cast<uiBox*>(window.element(i))) all += box->text + "\n";
+    for (const char* shown : {"500\n", "0 / 10, empty", "Light Hull, 380 / 500 hp", "Basic Engine",
+                              "Basic Grav Tool, charge 400 / 400", "1* Pellet, 2 Beam, 3 Cluster", "Controls",
+                              "Shift+F1..F5 save"})
+        EXPECT_NE(all.find(shown), std::string::npos) << shown << " in\n" << all;
     EXPECT_FALSE(universe->player->getKeysOn());
-    // The frame goes last: drawn first.
+    // The panel goes first: drawn under everything else.
     EXPECT_EQ("frame", window.element(0)->name);
 
     // A second press while open makes no second window.
@@ -133,17 +150,26 @@ TEST_F(ShippedScript, LandedWindowShowsThePlanet) {
     ASSERT_EQ(1u, universe->displays.size());
     uiDisplay& window = universe->displays[0];
     EXPECT_EQ("planetWindow", window.getName());
-    EXPECT_EQ("Terra", dynamic_cast<uiBox*>(find(window, "title"))->text);
-    EXPECT_EQ("Owner: faction 1", dynamic_cast<uiBox*>(find(window, "owner"))->text);
+    EXPECT_EQ("Terra", text(window, "title"));
+    // The owner by faction name, deposits, stock, drills, factories, defence and health.
+    EXPECT_EQ("Owner: Pirates", text(window, "owner"));
+    EXPECT_EQ("Credits 500    Hold 0 / 10", text(window, "wallet"));
+    EXPECT_EQ("5", text(window, "deposit1"));
+    EXPECT_EQ("10", text(window, "stockText1"));
     auto* stock = dynamic_cast<uiBar*>(find(window, "stock1"));
     auto* drill = dynamic_cast<uiSlider*>(find(window, "drill1"));
     ASSERT_TRUE(stock && drill);
     EXPECT_FLOAT_EQ(10, stock->curVal);
     EXPECT_FLOAT_EQ(1, drill->curVal);
-    EXPECT_EQ("Buy Ore (12)", dynamic_cast<uiButton*>(find(window, "buy1"))->text);
-    EXPECT_EQ("Sell Water", dynamic_cast<uiButton*>(find(window, "sell2"))->text);
-    EXPECT_EQ("Build Basic Engine (100)", dynamic_cast<uiButton*>(find(window, "equip1"))->text);
-    // Everything lies on the screen, inside the frame.
+    EXPECT_EQ("Starbase 2, defence 0", text(window, "status3"));
+    EXPECT_EQ("Health 50", text(window, "status4"));
+    // Goods with their prices (Iron stock 10 makes Ore dear), and the shipyard.
+    EXPECT_EQ("Ore", text(window, "good1"));
+    EXPECT_EQ("22 / 19", text(window, "price1"));
+    EXPECT_EQ("Water", text(window, "good2"));
+    EXPECT_EQ("Basic Engine", text(window, "item1"));
+    EXPECT_EQ("100", text(window, "itemPrice1"));
+    // Everything lies inside the frame, and every element has a colour of its own.
     uiDisplayBase* frame = find(window, "frame");
     for (size_t i = 0; i < window.size(); ++i) {
         uiDisplayBase* e = window.element(i);
@@ -151,6 +177,7 @@ TEST_F(ShippedScript, LandedWindowShowsThePlanet) {
         EXPECT_GE(e->minCorner.y, frame->minCorner.y) << e->name;
         EXPECT_LE(e->maxCorner.x, frame->maxCorner.x) << e->name;
         EXPECT_LE(e->maxCorner.y, frame->maxCorner.y) << e->name;
+        EXPECT_TRUE(e->hasColour) << e->name;
     }
     EXPECT_FALSE(universe->player->getKeysOn());
 
@@ -159,26 +186,120 @@ TEST_F(ShippedScript, LandedWindowShowsThePlanet) {
     EXPECT_TRUE(universe->player->getKeysOn());
 }
 
-TEST_F(ShippedScript, BuyingAndSellingMoveTheStockpile) {
+TEST_F(ShippedScript, TradingMovesCreditsCargoAndStock) {
     universe->player->setLanded(0);
     pressE();
-    clickAndUpdate("buy1");
-    EXPECT_EQ(9, universe->getPlanetData(0).elementStockpile1);
     uiDisplay& window = universe->displays[0];
-    EXPECT_FLOAT_EQ(9, dynamic_cast<uiBar*>(find(window, "stock1"))->curVal);
-    EXPECT_EQ("9", dynamic_cast<uiBox*>(find(window, "stockText1"))->text);
-    EXPECT_EQ("Ore in hold: 1", dynamic_cast<uiBox*>(find(window, "status"))->text);
+    // Ore is made from Iron: stock 10 of it, so one unit costs 12 x 200 / 110 = 22.
+    clickAndUpdate("buy1");
+    EXPECT_EQ("Bought 1 Ore for 22 cr", text(window, "statusLine"));
+    EXPECT_EQ("478", player("credits"));
+    EXPECT_EQ("1", player("cargo_Ore"));
+    EXPECT_EQ(9, universe->getPlanetData(0).elementStockpile1);
+    EXPECT_EQ("9", text(window, "stockText1"));
+    EXPECT_EQ("1", text(window, "held1"));
+    EXPECT_EQ("Credits 478    Hold 1 / 10", text(window, "wallet"));
+    // The button springs back up.
     EXPECT_EQ(0, dynamic_cast<uiButton*>(find(window, "buy1"))->buttonState);
+    EXPECT_FALSE(find(window, "buy1")->modified);
+
+    // Selling here pays less than buying cost: the stock is one higher and the planet keeps a share.
     clickAndUpdate("sell1");
+    EXPECT_EQ("Sold 1 Ore for 19 cr (profit -3)", text(window, "statusLine"));
+    EXPECT_EQ("497", player("credits"));
+    EXPECT_EQ("<missing>", player("cargo_Ore"));
     clickAndUpdate("sell1");
-    EXPECT_EQ(10, universe->getPlanetData(0).elementStockpile1);
-    EXPECT_EQ("No Ore in the hold", dynamic_cast<uiBox*>(find(window, "status"))->text);
-    clickAndUpdate("buy2");  // Water draws on the second stockpile, which is empty
-    EXPECT_EQ("Water is out of stock", dynamic_cast<uiBox*>(find(window, "status"))->text);
-    clickAndUpdate("equip1");
-    EXPECT_EQ(0, universe->getPlanetData(0).elementStockpile1);
-    EXPECT_EQ("Built Basic Engine", dynamic_cast<uiBox*>(find(window, "status"))->text);
-    EXPECT_EQ("home", extraValue(0, "note"));
+    EXPECT_EQ("No Ore in the hold", text(window, "statusLine"));
+
+    // Water is made from Ice, of which Terra has none.
+    clickAndUpdate("buy2");
+    EXPECT_EQ("Water is out of stock here", text(window, "statusLine"));
+
+    // Ten at a time, up to the hold's ten units.
+    clickAndUpdate("amount");
+    clickAndUpdate("amount");
+    EXPECT_EQ("Amount 10", text(window, "amount"));
+    captureOutput([&] {
+        planetData data = universe->getPlanetData(0);
+        data.elementStockpile1 = 500;
+        universe->getPlanet(0)->setPlanetData(data);
+    });
+    clickAndUpdate("buy1");
+    EXPECT_EQ("10", player("cargo_Ore"));
+    clickAndUpdate("buy1");
+    EXPECT_EQ("Hold full (10 units)", text(window, "statusLine"));
+    EXPECT_EQ("10", player("cargo_Ore"));
+    EXPECT_EQ("Credits " + player("credits") + "    Hold 10 / 10", text(window, "wallet"));
+
+    // Credits run out before the stock does.
+    captureOutput([&] { universe->player->setExtraData({{"credits", "3"}}); });
+    clickAndUpdate("buy1");
+    EXPECT_EQ("Not enough credits: Ore costs 4", text(window, "statusLine"));
+    EXPECT_EQ("3", player("credits"));
+}
+
+TEST_F(ShippedScript, EquipmentIsBoughtAndFittedAtOnce) {
+    // Terra's shipyard also sells a better engine, a heavier hull with a smaller hold, and a gun.
+    XmlNode* terra = universe->universeDoc.root()->first_node("world")->first_node("star")->first_node("planet");
+    for (auto item : {std::make_pair("Fast Engine", 200.0f), std::make_pair("Heavy Hull", 300.0f),
+                      std::make_pair("Shard", 50.0f)}) {
+        XmlNode* node = appendElement(universe->universeDoc.doc(), terra, "equipment");
+        addAttribValue(universe->universeDoc.doc(), node, "name", std::string(item.first));
+        addAttribValue(universe->universeDoc.doc(), node, "price", item.second);
+    }
+    universe->player->setLanded(0);
+    universe->player->takeDamage(100.0f);
+    pressE();
+    uiDisplay& window = universe->displays[0];
+    EXPECT_EQ("Repair 100", text(window, "repair"));
+
+    clickAndUpdate("fit1");
+    EXPECT_EQ("Basic Engine is already fitted", text(window, "statusLine"));
+    EXPECT_EQ("500", player("credits"));
+
+    // The window says what changed; the ship really changed.
+    clickAndUpdate("fit2");
+    EXPECT_EQ("Fitted Fast Engine: thrust 5 -> 10", text(window, "statusLine"));
+    EXPECT_EQ("Fast Engine", universe->player->getEngineName());
+    EXPECT_EQ("300", player("credits"));
+
+    // A hull whose hold is too small for the cargo is refused until the cargo is sold.
+    captureOutput([&] { universe->player->setExtraData({{"credits", "1000"}}); });
+    clickAndUpdate("buy1");
+    clickAndUpdate("amount");
+    clickAndUpdate("buy1");
+    EXPECT_EQ("6", player("cargo_Ore"));
+    clickAndUpdate("fit3");
+    EXPECT_EQ("Sell cargo first: the Heavy Hull holds 4", text(window, "statusLine"));
+    EXPECT_EQ("Light Hull", universe->player->getHullName());
+    clickAndUpdate("sell1");
+    captureOutput([&] { universe->player->setExtraData({{"credits", "1000"}, {"cargo_Ore", "1"}}); });
+    clickAndUpdate("fit3");
+    EXPECT_EQ("Fitted Heavy Hull: 900 hp, hold 4", text(window, "statusLine"));
+    EXPECT_EQ("Heavy Hull", universe->player->getHullName());
+    EXPECT_FLOAT_EQ(900.0f, universe->player->getHealth());
+    EXPECT_EQ("700", player("credits"));
+    EXPECT_EQ("Hull intact", text(window, "repair"));
+    EXPECT_EQ("Credits 700    Hold 1 / 4", text(window, "wallet"));
+
+    captureOutput([&] { universe->player->setExtraData({{"credits", "10"}}); });
+    clickAndUpdate("fit4");
+    EXPECT_EQ("Not enough credits: Shard costs 50", text(window, "statusLine"));
+    EXPECT_EQ("10", player("credits"));
+    captureOutput([&] { universe->player->setExtraData({{"credits", "1000"}}); });
+    clickAndUpdate("fit4");
+    EXPECT_EQ("Fitted Shard in weapon slot 4 (key 4)", text(window, "statusLine"));
+    EXPECT_EQ(4u, universe->player->getArmament().size());
+    EXPECT_EQ("950", player("credits"));
+
+    // Repairs cost a credit per hit point.
+    universe->player->takeDamage(250.0f);
+    clickAndUpdate("amount");  // any click brings the window up to date
+    EXPECT_EQ("Repair 250", text(window, "repair"));
+    clickAndUpdate("repair");
+    EXPECT_EQ("Hull repaired for 250 cr", text(window, "statusLine"));
+    EXPECT_FLOAT_EQ(900.0f, universe->player->getHealth());
+    EXPECT_EQ("700", player("credits"));
 }
 
 TEST_F(ShippedScript, DrillSlidersWriteBack) {
@@ -192,14 +313,15 @@ TEST_F(ShippedScript, DrillSlidersWriteBack) {
     runFrame([&] { window.mouseClick(arrow, *universe, L); });
     runFrame([&] { window.mouseClick(arrow, *universe, L); });
     EXPECT_EQ(2, universe->getPlanetData(0).drillLevel3);
-    EXPECT_EQ("2", dynamic_cast<uiBox*>(find(window, "drillText3"))->text);
+    EXPECT_EQ("Ice drills set to 2", text(window, "statusLine"));
     // Dragging along the track snaps to a whole level.
+    drill = dynamic_cast<uiSlider*>(find(window, "drill3"));
     point onTrack{drill->minCorner.x + drill->arrowWidth + 0.8f * (drill->maxCorner.x - drill->minCorner.x - 2 * drill->arrowWidth),
                   arrow.y};
     int dt = 16;
     runFrame([&] { window.mouseDrag(onTrack, dt, *universe, L); });
     EXPECT_EQ(4, universe->getPlanetData(0).drillLevel3);
-    EXPECT_FLOAT_EQ(4, drill->curVal);
+    EXPECT_FLOAT_EQ(4, dynamic_cast<uiSlider*>(find(window, "drill3"))->curVal);
     tick(1);
     EXPECT_EQ(4, universe->getPlanetData(0).drillLevel3);
 }

@@ -1,0 +1,94 @@
+-- flightWindow.lua: the ship's status in flight (credits, cargo, hull, engine, gravity tool,
+-- weapons, the world) and the controls, so a new pilot needs nothing else to start.
+
+local use = ...
+local widgets = use("widgets")
+local market = use("market")
+
+local flightWindow = {}
+
+local C = widgets.COLOURS
+
+local LEFT, RIGHT, TOP = 17, 83, 82
+local ROW = 3.8
+local LABEL_RIGHT = 33        -- labels end here, values start
+
+local CONTROLS = {
+    "W thrust, S reverse, A and D turn, Space fires, 1 to 7 choose the weapon",
+    "The mouse aims; hold the left or right button to lay a pulling or pushing wall",
+    "Wheel zooms, N and M change depth, E opens this window or, landed, the planet's",
+    "Land slowly on a planet to trade there; Shift+F1..F5 save, F1..F5 load, Q quits",
+}
+
+local function whole(value)
+    return math.floor((tonumber(value) or 0) + 0.5)
+end
+
+local function cargoText(player, capacity)
+    local list = market.cargoList(player)
+    local parts = {}
+    for _, entry in ipairs(list) do parts[#parts + 1] = entry.name .. " " .. entry.count end
+    local used = market.holdUsed(player) .. " / " .. capacity
+    if #parts == 0 then return used .. ", empty" end
+    return used .. ": " .. table.concat(parts, ", ")
+end
+
+-- Weapon slots as "1 Pulse Gun", two lines when they do not fit on one.
+local function weaponLines(ship)
+    local parts = {}
+    for slot, weapon in ipairs(ship.weapons or {}) do
+        local mark = slot == whole(ship.activeWeapon) and "*" or ""
+        parts[#parts + 1] = slot .. mark .. " " .. weapon
+    end
+    if #parts == 0 then return {"none"} end
+    if #parts <= 3 then return {table.concat(parts, ", ")} end
+    local half = math.ceil(#parts / 2)
+    return {table.concat(parts, ", ", 1, half), table.concat(parts, ", ", half + 1)}
+end
+
+local function build(window)
+    local player = getPlayerData()
+    local ship = getPlayerShip()
+    local lines = {
+        {"Credits", tostring(market.credits(player)), C.good},
+        {"Cargo", cargoText(player, whole(ship.cargo)), C.text},
+        {"Hull", ship.hull .. ", " .. whole(ship.hitpoints) .. " / " .. whole(ship.maxHitpoints) .. " hp", C.text},
+        {"Engine", ship.engine, C.text},
+        {"Gravity tool", ship.gravTool .. ", charge " .. whole(ship.charge) .. " / " .. whole(ship.maxCharge), C.text},
+    }
+    for k, line in ipairs(weaponLines(ship)) do lines[#lines + 1] = {k == 1 and "Weapons" or "", line, C.text} end
+
+    local bottom = TOP - (#lines + #CONTROLS + 3) * ROW - 5
+    local elements = {widgets.box("frame", LEFT, bottom, RIGHT, TOP, C.frame, C.panel)}
+    local title = "In flight in " .. (ship.worldName ~= "" and ship.worldName or ("world " .. getPlayerWorld()))
+    elements[#elements + 1] = widgets.text("title", LEFT + 1, TOP - ROW - 0.5, RIGHT - 1, TOP - 0.5, title, C.title)
+    local y = TOP - ROW - 0.5
+    for k, line in ipairs(lines) do
+        elements[#elements + 1] = widgets.text("label" .. k, LEFT + 1, y - ROW, LABEL_RIGHT, y, line[1], C.header)
+        elements[#elements + 1] = widgets.text("value" .. k, LABEL_RIGHT, y - ROW, RIGHT - 1, y, line[2], line[3])
+        y = y - ROW
+    end
+    y = y - 1
+    elements[#elements + 1] = widgets.text("controlsHeader", LEFT + 1, y - ROW, RIGHT - 1, y, "Controls", C.header)
+    y = y - ROW
+    for k, line in ipairs(CONTROLS) do
+        elements[#elements + 1] = widgets.text("controls" .. k, LEFT + 1, y - ROW, RIGHT - 1, y, line, C.dim)
+        y = y - ROW
+    end
+    elements[#elements + 1] = widgets.button("close", 42, bottom + 1, 58, bottom + 1 + ROW, "Close")
+    return elements
+end
+
+function flightWindow.open(window)
+    return widgets.open(window, build(window))
+end
+
+-- The only thing to click is Close.
+function flightWindow.update(window, reports, changed)
+    for _, report in ipairs(changed) do
+        if report.name == "close" then return widgets.close(window), true end
+    end
+    return widgets.update(window, build(window), reports), false
+end
+
+return flightWindow

@@ -1,0 +1,165 @@
+// A save slot is replaced as a whole: after any failure or crash it holds either its whole old
+// pair of files or its whole new pair, never one of each.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <boost/filesystem.hpp>
+#include <algorithm>
+#include <chrono>
+#include <random>
+#include <set>
+
+#include "saveSlot.h"
+#include "testSupport.h"
+#include "worldState.h"
+
+namespace fs = boost::filesystem;
+
+namespace {
+
+class SaveSlot : public testing::Test {
+protected:
+    void SetUp() override { fs::create_directories(saves()); }
+    std::string saves() const { return dir.path() + "saves"; }
+    bool replace(const std::string& first, const std::string& second, SlotSwap swap = SlotSwap::Exchange) {
+        problem.clear();
+        return replaceSlot(saves(), "1", {{"a.xml", &first}, {"b.xml", &second}}, problem, swap);
+    }
+    std::string file(const std::string& name) const { return dir.read("saves/1/" + name); }
+    // Names in the saves folder, hidden ones included.
+    std::set<std::string> entries() const {
+        std::set<std::string> names;
+        for (fs::directory_iterator it(saves()), end; it != end; ++it) names.insert(it->path().filename().string());
+        return names;
+    }
+
+    TempDir dir;
+    std::string problem;
+};
+
+}  // namespace
+
+TEST_F(SaveSlot, EachSwapReplacesThePairAndLeavesNothingBehind) {
+    for (SlotSwap swap : {SlotSwap::Exchange, SlotSwap::RenamePair}) {
+        ASSERT_TRUE(replace("old a", "old b", swap)) << problem;
+        ASSERT_TRUE(replace("new a", "new b", swap)) << problem;
+        EXPECT_EQ(file("a.xml"), "new a");
+        EXPECT_EQ(file("b.xml"), "new b");
+        EXPECT_EQ(entries(), std::set<std::string>{"1"});
+        fs::remove_all(saves() + "/1");
+    }
+}
+
+TEST_F(SaveSlot, AFailedWriteKeepsTheOldPair) {
+    ASSERT_TRUE(replace("old a", "old b"));
+    std::string text = "new";
+    // A file that cannot be created stops the save before the slot is touched.
+    EXPECT_FALSE(replaceSlot(saves(), "1", {{"a.xml", &text}, {"missing/b.xml", &text}}, problem));
+    EXPECT_NE(problem.find("missing/b.xml"), std::string::npos) << problem;
+    EXPECT_EQ(file("a.xml"), "old a");
+    EXPECT_EQ(file("b.xml"), "old b");
+    EXPECT_EQ(entries(), std::set<std::string>{"1"});
+}
+
+TEST_F(SaveSlot, WhatACrashLeftIsMendedOrCleared) {
+    ASSERT_TRUE(replace("old a", "old b"));
+    // A crash between the two renames of the fallback: the slot is gone, the old pair is beside
+    // it and the new pair is complete in the fresh folder.
+    fs::rename(saves() + "/1", saves() + "/.1.old");
+    fs::create_directories(saves() + "/.1.new");
+    dir.write("saves/.1.new/a.xml", "half");
+    recoverSlot(saves(), "1");
+    EXPECT_EQ(file("a.xml"), "old a");
+    EXPECT_EQ(file("b.xml"), "old b");
+    // The next save clears the leftovers.
+    ASSERT_TRUE(replace("new a", "new b")) << problem;
+    EXPECT_EQ(file("a.xml"), "new a");
+    EXPECT_EQ(entries(), std::set<std::string>{"1"});
+    // Nothing to mend: nothing changes.
+    recoverSlot(saves(), "1");
+    recoverSlot(saves(), "2");
+    EXPECT_EQ(entries(), std::set<std::string>{"1"});
+}
+
+TEST_F(SaveSlot, OnlyPlainNamesNameASlot) {
+    for (const char* bad : {"", ".", "..", "../up", "a/b", ".1.new"}) EXPECT_FALSE(validSlotName(bad)) << bad;
+    for (const char* good : {"1", "5", "bench", "slot-2"}) EXPECT_TRUE(validSlotName(good)) << good;
+    std::string text = "x";
+    EXPECT_FALSE(replaceSlot(saves(), "../up", {{"a.xml", &text}}, problem));
+    EXPECT_FALSE(dir.exists("up"));
+    // A file where the slot folder should be is not swapped away.
+    dir.write("saves/2", "not a folder");
+    EXPECT_FALSE(replaceSlot(saves(), "2", {{"a.xml", &text}}, problem));
+    EXPECT_EQ(dir.read("saves/2"), "not a folder");
+}
+
+// The real save of a busy game, killed again and again at random moments while it writes: after
+// every kill both files of the slot are complete and come from the same save.
+TEST(SaveSlotKill, EveryKillLeavesAWholePair) {
+    TempDir dir;
+    writeContent(dir);
+    std::unique_ptr<Universe> universe;
+    captureOutput([&] { universe = buildUniverse(dir); });
+    ASSERT_TRUE(universe);
+    // Enough ships that one save takes a few milliseconds.
+    captureOutput([&] {
+        for (int i = 0; i < 1500; ++i)
+            universe->currentWorld().ships.push_back(Ship({10.0f * i, 2000.0f}, "Raider", 2, *universe));
+    });
+    auto stamp = [&](long generation) {
+        universe->player->setExtraData({{"generation", std::to_string(generation)}});
+        universe->getPlanet(0)->setExtraData({{"generation", std::to_string(generation)}});
+    };
+    stamp(0);
+    auto started = std::chrono::steady_clock::now();
+    ASSERT_TRUE(universe->saveGame("1"));
+    ASSERT_TRUE(universe->saveGame("1"));
+    // Kills fall anywhere in the first few saves of each child, however fast this machine saves.
+    const long saveMicroseconds = std::max(1000L, static_cast<long>(std::chrono::duration_cast<std::chrono::microseconds>(
+                                                                         std::chrono::steady_clock::now() - started)
+                                                                         .count() /
+                                                                     2));
+
+    std::mt19937 random(20261208);
+    long newest = 0;
+    int newPairs = 0;
+    int interrupted = 0;  // kills that caught a save half-written
+    const int KILLS = 60;
+    for (int kill = 1; kill <= KILLS; ++kill) {
+        std::fflush(stdout);
+        pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            // Saves for ever, each stamped with a later generation, until killed.
+            for (long generation = kill * 100000L;; ++generation) {
+                stamp(generation);
+                universe->saveGame("1");
+            }
+        }
+        usleep(static_cast<useconds_t>(random() % (4 * saveMicroseconds)));
+        ::kill(child, SIGKILL);
+        int status = 0;
+        waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFSIGNALED(status));
+        if (dir.exists("saves/.1.new")) ++interrupted;
+
+        XmlFile universeFile, playerFile;
+        std::string error;
+        ASSERT_TRUE(universeFile.load(dir.path() + "saves/1/universeSAV.xml", "universe", error)) << error;
+        ASSERT_TRUE(playerFile.load(dir.path() + "saves/1/PlayerDataSAV.xml", "player", error)) << error;
+        XmlNode* planet = universeFile.root()->first_node("world")->first_node("star")->first_node("planet");
+        long inUniverse = std::stol(getVal(planet->first_node("extraData"), "generation"));
+        long inPlayer = std::stol(getVal(playerFile.root()->first_node("extraData"), "generation"));
+        ASSERT_EQ(inUniverse, inPlayer) << "kill " << kill;
+        ASSERT_GE(inUniverse, newest) << "an older pair came back";
+        if (inUniverse > newest) ++newPairs;
+        newest = inUniverse;
+    }
+    // The kills fell at different moments: many rounds got a new pair in, and many caught a save
+    // in the middle.
+    EXPECT_GT(newPairs, KILLS / 10) << interrupted << " interrupted";
+    EXPECT_GT(interrupted, KILLS / 10) << newPairs << " new pairs";
+}
