@@ -35,12 +35,13 @@ function planetTick(id)
 end
 
 
--- Engine events. Called once without arguments at start-up, which answers nothing. Answers the
--- element tables and, last, the window's name.
+-- Engine events. Called once without arguments at start-up. Answers the element tables and,
+-- last, the window's name; a single nil when there is nothing to open (no answer at all would
+-- be reported as a window without a name).
 function addUI(...)
-    if select("#", ...) == 0 then return end
+    if select("#", ...) == 0 then return nil end
     local kind = ...
-    if kind ~= KEY_EVENT or window ~= nil then return end
+    if kind ~= KEY_EVENT or window ~= nil then return nil end
 
     local answers
     if getIsPlayerLanded() == 1 then

@@ -77,6 +77,13 @@ void processWormholes(Universe& universe, int now) {
     for (Wormhole& wormhole : wormholes) wormhole.update(universe, now);
 }
 
+void afterGameLoaded(Universe& universe, lua_State* L) {
+    // A load closes every window, so nothing is left that could hand the controls back: a game
+    // saved with a window open would otherwise load with the ship unsteerable.
+    if (universe.player) universe.player->setInput(true);
+    callGameLoaded(L);
+}
+
 void respawnShips(Universe& universe) {
     WorldState& world = universe.currentWorld();
     if (world.ships.size() > static_cast<size_t>(RESPAWN_THRESHOLD)) return;
@@ -250,12 +257,8 @@ void Game::handleKey(int key, bool shiftDown) {
         bool shift = shiftDown || universe.input.keyHeld(SDLK_LSHIFT) || universe.input.keyHeld(SDLK_RSHIFT);
         if (shift)
             universe.saveGame(slot);
-        else if (universe.loadGame(slot, lua())) {
-            // A load closes every window, so nothing is left that could hand the controls back:
-            // a game saved with a window open would otherwise load with the ship unsteerable.
-            universe.player->setInput(true);
-            callGameLoaded(lua());
-        }
+        else if (universe.loadGame(slot, lua()))
+            afterGameLoaded(universe, lua());
     } else if (key >= SDLK_1 && key <= SDLK_7) {
         universe.player->setWeapon(static_cast<unsigned>(key - SDLK_1));
     }

@@ -24,6 +24,9 @@ void processProjectiles(WorldState& world, Universe& universe, int dt, int now);
 void processStars(WorldState& world, Player* player, int dt);
 void processShips(Universe& universe, Player* player, int dt, int now);
 void processWormholes(Universe& universe, int now);
+// After a saved game was loaded: the controls are the player's again (the load closed every
+// window) and the script's optional "gameLoaded" hears of it.
+void afterGameLoaded(Universe& universe, lua_State* L);
 // The frame loop's refill: while the world holds 9 ships or fewer, one ship of every type but
 // the first, around the origin and at least 100 units from the player.
 void respawnShips(Universe& universe);

@@ -69,7 +69,7 @@ TEST_F(FrameLoop, EveryWormholePresentAtTheStartIsHandledAfterAWarp) {
     EXPECT_FLOAT_EQ(q.y, 20000.0f);
 }
 
-TEST_F(FrameLoop, AfterALoadTheScriptOpensWindowsAgain) {
+TEST_F(FrameLoop, ALoadGivesBackTheControlsAndTheScriptOpensWindowsAgain) {
     LuaState lua;
     ASSERT_TRUE(loadScript(lua.get(), shippedDataDirectory() + "ui.lua"));
     std::vector<Font*> fonts;
@@ -79,12 +79,18 @@ TEST_F(FrameLoop, AfterALoadTheScriptOpensWindowsAgain) {
         uiEvent(*universe, keyEvent, fonts, lua.get());
     });
     ASSERT_EQ(universe->displays.size(), 1u);
-    // A load empties the display list behind the script's back; the hook tells it.
-    universe->displays.clear();
+    // Saved with the window open: the saved ship has its controls off.
+    ASSERT_FALSE(universe->player->getKeysOn());
     captureOutput([&] {
-        callGameLoaded(lua.get());
-        uiEvent(*universe, keyEvent, fonts, lua.get());
+        ASSERT_TRUE(universe->saveGame("1"));
+        ASSERT_TRUE(universe->loadGame("1", lua.get()));
     });
+    EXPECT_TRUE(universe->displays.empty());
+    captureOutput([&] { afterGameLoaded(*universe, lua.get()); });
+    EXPECT_TRUE(universe->player->getKeysOn());
+    // The script knows its window is gone: e opens one again.
+    captureOutput([&] { uiEvent(*universe, keyEvent, fonts, lua.get()); });
     EXPECT_EQ(universe->displays.size(), 1u);
+    EXPECT_FALSE(universe->player->getKeysOn());
     EXPECT_EQ(lua_gettop(lua.get()), 0);
 }
