@@ -23,8 +23,10 @@ uniform vec2 nebulaHalfView;
 uniform float dustBound;
 uniform float nebulaBound;
 out vec4 layerCoords;
+out vec4 plainColour;
 void main() {
     gl_Position = gl_Vertex;
+    plainColour = gl_Color;
     layerCoords.xy = (centre + gl_Vertex.xy * dustHalfView + dustBound) / (2.0 * dustBound);
     layerCoords.zw = (centre + gl_Vertex.xy * nebulaHalfView + nebulaBound) / (2.0 * nebulaBound);
 }
@@ -33,16 +35,19 @@ void main() {
 // The coordinates change across the screen as they would across the two quads, so the
 // implicit level of detail is the one the quads would get. Blending the dust onto black leaves
 // rgb * a (alpha a * a); the nebula then blends over that. A pixel outside a layer's square, or
-// any pixel of a hidden layer, takes nothing from it.
+// any pixel of a hidden layer, takes nothing from it. A layer without its image is the plain
+// quad of the current colour, as an untextured quad would be.
 const char* const FRAGMENT_SOURCE = R"(#version 130
 uniform sampler2D dust;
 uniform sampler2D nebula;
 uniform float dustRepeats;
 uniform vec2 shown;
+uniform vec2 textured;
 in vec4 layerCoords;
+in vec4 plainColour;
 void main() {
-    vec4 near = texture(dust, layerCoords.xy * dustRepeats);
-    vec4 far = texture(nebula, layerCoords.zw);
+    vec4 near = mix(plainColour, texture(dust, layerCoords.xy * dustRepeats), textured.x);
+    vec4 far = mix(plainColour, texture(nebula, layerCoords.zw), textured.y);
     vec4 inside = step(0.0, layerCoords) * step(layerCoords, vec4(1.0));
     near.a *= inside.x * inside.y * shown.x;
     far.a *= inside.z * inside.w * shown.y;
@@ -112,6 +117,7 @@ BackgroundPass::BackgroundPass() {
     dustBoundLocation = glGetUniformLocation(program, "dustBound");
     nebulaBoundLocation = glGetUniformLocation(program, "nebulaBound");
     shownLocation = glGetUniformLocation(program, "shown");
+    texturedLocation = glGetUniformLocation(program, "textured");
     glUseProgram(program);
     glUniform1i(dustLocation, 0);
     glUniform1i(nebulaLocation, 1);
@@ -137,16 +143,16 @@ void BackgroundPass::draw(const CameraView& view) const {
     const unsigned dustTexture = textureSlot(SLOT_DUST);
     const unsigned nebulaTexture = textureSlot(SLOT_NEBULA);
 
-    // A layer whose image did not load, or whose plane the frustum clips, is left out.
+    // A layer whose plane the frustum clips is left out; one whose image did not load is drawn
+    // in the current colour.
     float dustHalfWidth = 0.0f, dustHalfHeight = 0.0f, nebulaHalfWidth = 0.0f, nebulaHalfHeight = 0.0f;
     const int dustSize = textureWidth(dustTexture);
-    const bool dustShown = dustSize > 0 && view.halfExtentsAt(0.0f, dustHalfWidth, dustHalfHeight);
-    const bool nebulaShown =
-        nebulaTexture != 0 && view.halfExtentsAt(NEBULA_DEPTH, nebulaHalfWidth, nebulaHalfHeight);
+    const bool dustShown = view.halfExtentsAt(0.0f, dustHalfWidth, dustHalfHeight);
+    const bool nebulaShown = view.halfExtentsAt(NEBULA_DEPTH, nebulaHalfWidth, nebulaHalfHeight);
 
     // Texels of dust per pixel, as the rasteriser measures it for the level of detail.
     bool dustMagnified = false;
-    if (dustShown) {
+    if (dustShown && dustSize > 0) {
         const float texelsPerUnit = static_cast<float>(dustSize) * DUST_REPEATS / (2.0f * XBOUND);
         const float perPixelX = 2.0f * dustHalfWidth / static_cast<float>(view.viewportWidth) * texelsPerUnit;
         const float perPixelY = 2.0f * dustHalfHeight / static_cast<float>(view.viewportHeight) * texelsPerUnit;
@@ -160,6 +166,7 @@ void BackgroundPass::draw(const CameraView& view) const {
     glUniform1f(dustBoundLocation, XBOUND);
     glUniform1f(nebulaBoundLocation, NEBULA_EXTENT * XBOUND);
     glUniform2f(shownLocation, dustShown ? 1.0f : 0.0f, nebulaShown ? 1.0f : 0.0f);
+    glUniform2f(texturedLocation, dustSize > 0 ? 1.0f : 0.0f, nebulaTexture != 0 ? 1.0f : 0.0f);
 
     glActiveTexture(GL_TEXTURE1);
     glBindTexture(GL_TEXTURE_2D, nebulaTexture);

@@ -41,4 +41,5 @@ private:
     int dustBoundLocation = -1;
     int nebulaBoundLocation = -1;
     int shownLocation = -1;
+    int texturedLocation = -1;
 };

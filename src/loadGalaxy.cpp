@@ -184,7 +184,8 @@ void buildWorld(Universe& universe, XmlNode* node, int number, int worldCount) {
                                          getValF(child, "targetYcoord"), universe.shaderList);
         } else if (named(child, "projectileData")) {
             consumed.push_back(child);
-            int type = truncateToInt(getValF(child, "shotType", -1.0f));
+            // Without a type the shot is restored as type 0, reporting the missing value.
+            int type = truncateToInt(getValF(child, "shotType", 0.0f));
             if (type < 0 || static_cast<size_t>(type) >= WEAPONDATA.size()) {
                 std::cout << "Error, saved projectile in world " << world.name << " has shot type "
                           << getVal(child, "shotType") << ", which does not exist" << std::endl;
@@ -193,7 +194,7 @@ void buildWorld(Universe& universe, XmlNode* node, int number, int worldCount) {
             world.projectiles.emplace_back(child, universe);
         } else if (named(child, "shipData")) {
             consumed.push_back(child);
-            std::string typeName = getVal(child, "shiptype");
+            std::string typeName = getValND(child, "shiptype");
             bool known = false;
             for (const shipDataStruct& type : universe.shipTypes) known = known || type.name == typeName;
             if (!known) {

@@ -168,13 +168,12 @@ bool Universe::loadGame(const std::string& name, lua_State* L) {
     std::string problem;
     if (!newUniverse.load(universePath, "universe", problem)) return refuse(problem);
     if (!newPlayer.load(playerPath, "player", problem)) return refuse(problem);
-    if (!checkVal(newUniverse.root(), "time")) return refuse(universePath + ": the clock attribute time is missing");
     long worldCount = 0;
     for (XmlNode* world = newUniverse.root()->first_node("world"); world; world = world->next_sibling("world"))
         ++worldCount;
     if (worldCount == 0) return refuse(universePath + ": it holds no world");
-    if (!checkVal(newPlayer.root(), "activeWorld")) return refuse(playerPath + ": the world number activeWorld is missing");
-    // Read as the player reads it (a float, truncated): "1e9" must not pass here as 1.
+    // Read as the player reads it (a float, truncated): "1e9" must not pass here as 1. A missing
+    // number is reported by the player and reads as world 0, which always exists.
     long activeWorld = truncateToInt(getValF(newPlayer.root(), "activeWorld"));
     if (activeWorld < 0 || activeWorld >= worldCount)
         return refuse(playerPath + ": the player is in world " + std::to_string(activeWorld) + ", which does not exist");

@@ -108,8 +108,7 @@ int pushPriceTables(lua_State* L, XmlNode* planet, const char* childName) {
         if (!lua_checkstack(L, 4)) break;
         std::string name = getVal(child, "name");
         float price = getValF(child, "price");
-        if (std::string(childName) == "tradeGood")
-            std::cout << "Pushing: " << name << " x " << toString(price) << std::endl;
+        std::cout << "Pushing: " << name << " x " << toString(price) << std::endl;
         lua_newtable(L);
         pushStringOnTable(L, "name", name);
         pushFloatOnTable(L, "price", price);
@@ -304,13 +303,10 @@ int spawnShip(lua_State* L) {
         std::cout << "Error, bad ship name sent to spawnShip by Lua, " << name << std::endl;
         return 0;
     }
-    if (faction < 0 || static_cast<size_t>(faction) >= universe->factionNames.size()) {
-        std::cout << "Error, bad faction sent to spawnShip by Lua, " << faction << std::endl;
-        return 0;
-    }
     if (!universe->player || universe->player->getWorld() < 0 ||
         static_cast<size_t>(universe->player->getWorld()) >= universe->worlds.size())
         return 0;
+    // A faction outside the relations table becomes faction 0 in the ship, with its message.
     universe->currentWorld().ships.push_front(Ship(position, name, static_cast<unsigned>(faction), *universe));
     return 0;
 }

@@ -298,11 +298,12 @@ void uiEvent(Universe& universe, std::vector<float>& event, std::vector<Font*> f
     std::cout << "LUA called" << std::endl;
     stackDump(L);
     int answers = lua_gettop(L) - base;
-    if (answers <= 1) {
+    if (answers == 1) {
         lua_settop(L, base);
         return;
     }
-    if (lua_type(L, -1) != LUA_TSTRING) {
+    // No answer at all has no name either.
+    if (answers == 0 || lua_type(L, -1) != LUA_TSTRING) {
         std::cout << "Error, display name undefined in LUA, aborting, LUA stack dump follows" << std::endl;
         stackDump(L);
         // Dropped now: left on the stack they would be taken for answers of a later update.

@@ -147,27 +147,41 @@ TEST_F(BackgroundTest, PassLeavesTheFrameStateAsItFoundIt) {
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
-TEST_F(BackgroundTest, MissingImagesLeaveTheirLayerOut) {
+// An image that failed to load leaves its layer untextured: drawn in the current colour, by
+// both paths alike.
+TEST_F(BackgroundTest, MissingImagesAreDrawnUntexturedByBothPaths) {
     BackgroundPass pass;
     ASSERT_TRUE(pass.usable());
-    const CameraView camera = view({0.0f, 0.0f}, 4000.0f, 1.0f);
-    frameStart(camera);
-    pass.draw(camera);
-    const long both = compare(screen(), screen()).brightness;
+    const CameraView camera = view({2000.0f, -1500.0f}, 4000.0f, 1.0f);
+    glColor4f(0.2f, 0.5f, 0.9f, 0.6f);
+    const auto imagesPictures = bothPictures(camera, pass);
+    const long withImages = compare(imagesPictures.first, imagesPictures.second).brightness;
 
-    glDeleteTextures(1, &textures[SLOT_NEBULA]);
-    textures[SLOT_NEBULA] = 0;
-    frameStart(camera);
-    pass.draw(camera);
-    const long dustOnly = compare(screen(), screen()).brightness;
-    EXPECT_GT(dustOnly, 0);
-    EXPECT_NE(dustOnly, both);
-
-    glDeleteTextures(1, &textures[SLOT_DUST]);
-    textures[SLOT_DUST] = 0;
-    frameStart(camera);
-    pass.draw(camera);
-    EXPECT_EQ(compare(screen(), screen()).brightness, 0);
+    struct Case {
+        const char* name;
+        int slot;
+    };
+    std::vector<unsigned char> last;
+    for (const Case& c : {Case{"nebula missing", SLOT_NEBULA}, Case{"dust missing too", SLOT_DUST}}) {
+        SCOPED_TRACE(c.name);
+        glDeleteTextures(1, &textures[c.slot]);
+        textures[c.slot] = 0;
+        glColor4f(0.2f, 0.5f, 0.9f, 0.6f);
+        auto pictures = bothPictures(camera, pass);
+        Difference d = compare(pictures.first, pictures.second);
+        EXPECT_LT(d.farOffShare, 0.002);
+        EXPECT_LE(d.largest, 16);
+        EXPECT_NE(d.brightness, withImages);
+        last = pictures.second;
+    }
+    // Both layers plain: the colour at 60 percent over black, and again at 60 percent over that.
+    const size_t middle = (static_cast<size_t>(HEIGHT / 2) * WIDTH + WIDTH / 2) * 3;
+    ASSERT_EQ(last.size(), static_cast<size_t>(WIDTH) * HEIGHT * 3);
+    EXPECT_NEAR(last[middle], 0.2 * 0.84 * 255, 2.0);
+    EXPECT_NEAR(last[middle + 1], 0.5 * 0.84 * 255, 2.0);
+    EXPECT_NEAR(last[middle + 2], 0.9 * 0.84 * 255, 2.0);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
 TEST(CameraViewTest, PlanesOutsideTheFrustumAreClipped) {

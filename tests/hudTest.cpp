@@ -4,10 +4,16 @@
 
 #include "glHeaders.h"
 #include "hud.h"
+#include "pixelProbe.h"
 #include "testSupport.h"
 #include "worldState.h"
 
 namespace {
+
+// The pixel on a screen `pixels` wide that shows coordinate v of a projection from low to high.
+int screenPixel(float v, float low, float high, int pixels) {
+    return static_cast<int>((v - low) / (high - low) * static_cast<float>(pixels));
+}
 
 // The last line of printed output, without its line end.
 std::string lastLine(const std::string& out) {
@@ -190,6 +196,61 @@ TEST_F(HudTest, BoundaryRestoresTheColour) {
     EXPECT_FLOAT_EQ(colour[0], 0.0f);
     EXPECT_FLOAT_EQ(colour[1], 0.7f);
     EXPECT_FLOAT_EQ(colour[2], 0.0f);
+}
+
+// Each panel has its own projection, x in [left, right] and y in [bottom, top] over the whole
+// screen, centred on the player; a thing's blip sits at its offset from the player times the
+// panel's scale (radar 0.00825, map 0.00084).
+TEST_F(HudTest, RadarAndMapBlipsSitWhereTheirThingsAre) {
+    OffscreenTarget target;
+    const Rgb radarGrey{40, 40, 40}, mapGrey{70, 70, 70};
+    SolidTexture radarPanel(radarGrey), mapPanel(mapGrey), shipBlip(YELLOW), playerBlip(MAGENTA), dot(WHITE);
+    ScopedTextureSlots slots;
+    slots.set(11, radarPanel.name());
+    slots.set(12, shipBlip.name());
+    slots.set(13, playerBlip.name());
+    slots.set(19, mapPanel.name());
+    slots.set(20, dot.name());
+    const point p{-20000.0f, 15000.0f};
+    universe->player->setPosition(p);
+    captureOutput([&] {
+        addShip({p.x + 4000.0f, p.y + 2500.0f}, "Drone");
+        addStar({p.x + 50000.0f, p.y + 30000.0f}, 500.0f, 40000.0f, 270.0f);
+    });
+    const point planet = world->stars[0].getPlanets()[0].getLoc();
+    const point planetOffset{planet.x - p.x, planet.y - p.y};
+    ASSERT_LT(planetOffset.y, 0.0f) << "the planet should lie below the player, the star above";
+
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluOrtho2D(0, w, -h, 0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    topLeftUI(*world, universe->player.get());
+    auto radarPixel = [&](float dx, float dy) {
+        return target.pixel(screenPixel(dx * 0.00825f, -100.0f, w - 100.0f, w),
+                            screenPixel(dy * 0.00825f, 100.0f - h, 100.0f, h));
+    };
+    EXPECT_EQ(colourMismatch(radarPixel(0.0f, 0.0f), MAGENTA), "");
+    EXPECT_EQ(colourMismatch(radarPixel(4000.0f, 2500.0f), YELLOW), "");
+    EXPECT_EQ(colourMismatch(radarPixel(-4000.0f, 2500.0f), radarGrey), "");
+    EXPECT_EQ(colourMismatch(radarPixel(4000.0f, -2500.0f), radarGrey), "");
+
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluOrtho2D(-w, 0, -h, 0);
+    glMatrixMode(GL_MODELVIEW);
+    topRightUI(*world, universe->player.get());
+    auto mapPixel = [&](float dx, float dy) {
+        return target.pixel(screenPixel(dx * 0.00084f, -w - 100.0f, 100.0f, w),
+                            screenPixel(dy * 0.00084f, -h - 100.0f, 100.0f, h));
+    };
+    EXPECT_EQ(colourMismatch(mapPixel(0.0f, 0.0f), MAGENTA), "");
+    EXPECT_EQ(colourMismatch(mapPixel(50000.0f, 30000.0f), Rgb{255, 51, 51}), "");  // the star, tinted
+    EXPECT_EQ(colourMismatch(mapPixel(planetOffset.x, planetOffset.y), Rgb{0, 255, 51}), "");
+    EXPECT_EQ(colourMismatch(mapPixel(-50000.0f, 30000.0f), mapGrey), "");
+    EXPECT_EQ(colourMismatch(mapPixel(50000.0f, -30000.0f), mapGrey), "");
+    EXPECT_EQ(colourMismatch(mapPixel(-planetOffset.x, planetOffset.y), mapGrey), "");
 }
 
 }  // namespace

@@ -292,6 +292,29 @@ TEST(Worlds, SavedEntitiesAreBuiltAndTakenOutOfTheDocument) {
     EXPECT_NE(worldNode->first_node("star"), nullptr);
 }
 
+TEST(Worlds, SavedEntityWithoutItsTypeIsReported) {
+    Built b(Files{{"universe.xml", R"(<universe>
+  <world name="Alpha" size="100000">
+    <shipData x="1" y="2" xSpd="0" ySpd="0" theta="0" aiType="0" faction="1" hitpoints="40"/>
+    <projectileData x="5" y="6" xSpd="1" ySpd="0" lifetimeRemaining="300" theta="0" faction="0" targetedShipID="0"/>
+  </world>
+</universe>)"}});
+    ASSERT_TRUE(b.starsBuilt) << b.out;
+    WorldState& world = b.universe->worlds[0];
+    // A ship needs its type: it is dropped, but the missing name is reported first.
+    EXPECT_TRUE(world.ships.empty());
+    EXPECT_NE(b.out.find("Error, XML value shiptype not present, and is required\n"
+                         "Error, bad ship name passed to ship constructor: \n"),
+              std::string::npos)
+        << b.out;
+    // A shot without its type flies on as type 0.
+    ASSERT_EQ(world.projectiles.size(), 1u);
+    EXPECT_EQ(world.projectiles.front().getShotType(), 0);
+    EXPECT_FLOAT_EQ(world.projectiles.front().getPosition().x, 5.0f);
+    EXPECT_TRUE(b.printed("Error, XML value shotType not present, and is required")) << b.out;
+    EXPECT_EQ(b.out.find("which does not exist"), std::string::npos) << b.out;
+}
+
 TEST(PlayerStart, EquipmentWeaponsAndPosition) {
     Built b(Files{{"PlayerData.xml", R"(<player>
   <position x="1" y="2"/>

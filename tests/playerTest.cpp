@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "defaultVals.h"
+#include "glHeaders.h"
+#include "pixelProbe.h"
 #include "player.h"
 #include "testSupport.h"
 #include "worldState.h"
@@ -523,6 +525,82 @@ TEST_F(PlayerTest, RestoreTakesEngineAndHullValuesFromTheCatalogue) {
         EXPECT_FLOAT_EQ(restored.getVelocity().x, 0.0005f * 10);
     });
     EXPECT_NE(out.find("No match with Nope"), std::string::npos);
+}
+
+// --- What is drawn ------------------------------------------------------------------------------
+
+TEST_F(PlayerTest, SpriteTopPointsAlongTheHeading) {
+    OffscreenTarget target;
+    QuadrantTexture picture;
+    ScopedTextureSlots slots;
+    slots.set(0, picture.name());
+    const point at{1234.0f, -567.0f};
+    player().setPosition(at);
+    for (float heading : {0.4f, 2.5f, 4.4f}) {
+        SCOPED_TRACE(heading);
+        glClear(GL_COLOR_BUFFER_BIT);
+        target.centredOrtho(at);
+        player().setAngle(heading);
+        player().draw();
+        EXPECT_EQ(QuadrantTexture::mismatches(target, at, {std::cos(heading), std::sin(heading)}, player().getSize()),
+                  "");
+    }
+}
+
+TEST_F(PlayerTest, BeamIsDrawnFromTheShipTowardsTheTarget) {
+    OffscreenTarget target;
+    SolidTexture beamPicture(YELLOW);
+    ScopedTextureSlots slots;
+    slots.set(4, beamPicture.name());
+    const point at{-50000.0f, -50000.0f};
+    player().setPosition(at);
+    player().setWeapon(1);
+    ASSERT_EQ(player().getArmament().at(1), 1u);
+    for (point d : {point{1.0f, 2.0f}, point{-3.0f, 1.0f}, point{2.0f, -2.5f}}) {
+        SCOPED_TRACE(std::to_string(d.x) + ", " + std::to_string(d.y));
+        glClear(GL_COLOR_BUFFER_BIT);
+        target.centredOrtho(at);
+        player().shoot(0, world(), {at.x + d.x * 100.0f, at.y + d.y * 100.0f}, 16);
+        const point u = normalize(d);
+        const point across{u.y, -u.x};
+        auto seen = [&](point direction, float distance) {
+            return target.world({at.x + direction.x * distance, at.y + direction.y * distance});
+        };
+        for (float along : {60.0f, 250.0f, 450.0f}) EXPECT_EQ(colourMismatch(seen(u, along), YELLOW), "") << along;
+        EXPECT_EQ(colourMismatch(seen({-u.x, -u.y}, 200.0f), BLACK), "");
+        EXPECT_EQ(colourMismatch(seen(across, 200.0f), BLACK), "");
+        EXPECT_EQ(colourMismatch(seen({-across.x, -across.y}, 200.0f), BLACK), "");
+    }
+}
+
+TEST_F(PlayerTest, ChargeBarHeightFollowsTheCharge) {
+    OffscreenTarget target;
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluOrtho2D(0, 100, 0, 100);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    // In percent of the screen.
+    auto seen = [&](float x, float y) {
+        return target.pixel(static_cast<int>(x * w / 100.0f), static_cast<int>(y * h / 100.0f));
+    };
+    const Rgb bar{255, 51, 51};  // no image for the bar here: its colour alone
+    struct Level {
+        float fraction;
+        float top;  // percent of the screen
+    };
+    for (Level level : {Level{0.5f, 10.385f}, Level{0.25f, 6.2025f}, Level{1.0f, 18.75f}}) {
+        SCOPED_TRACE(level.fraction);
+        glClear(GL_COLOR_BUFFER_BIT);
+        player().setGravCharge(player().getTool().charge * level.fraction);
+        player().drawUI();
+        EXPECT_EQ(colourMismatch(seen(97.0f, 2.5f), bar), "");
+        EXPECT_EQ(colourMismatch(seen(97.0f, level.top - 0.5f), bar), "");
+        EXPECT_EQ(colourMismatch(seen(97.0f, level.top + 0.5f), BLACK), "");
+        EXPECT_EQ(colourMismatch(seen(97.0f, 1.5f), BLACK), "");
+        EXPECT_EQ(colourMismatch(seen(95.5f, 2.5f), BLACK), "");
+        EXPECT_EQ(colourMismatch(seen(98.5f, 2.5f), BLACK), "");
+    }
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "defaultVals.h"
 #include "gameMain.h"
 #include "glHeaders.h"
+#include "pixelProbe.h"
 #include "projectile.h"
 #include "testSupport.h"
 #include "timerClasses.h"
@@ -407,6 +408,24 @@ TEST_F(ProjectileTest, RestoredShotOfUnknownTypeIsDroppedSafely) {
 TEST_F(ProjectileTest, MissingAttributesAreReported) {
     std::string out = captureOutput([&] { restored(R"(x="1" y="2")"); });
     EXPECT_NE(out.find("Error, XML value shotType not present, and is required"), std::string::npos);
+}
+
+// --- What is drawn ------------------------------------------------------------------------------
+
+TEST_F(ProjectileTest, SpriteTopPointsAlongTheBearing) {
+    OffscreenTarget target;
+    QuadrantTexture picture;
+    WEAPONDATA[PELLET].texture = picture.name();
+    WEAPONDATA[PELLET].size = 40.0f;
+    for (float bearing : {0.5f, 2.0f, 4.0f, 5.5f}) {
+        SCOPED_TRACE(bearing);
+        glClear(GL_COLOR_BUFFER_BIT);
+        target.centredOrtho(FIELD);
+        Projectile shot(FIELD, bearing, world(), PELLET, 0.0f, 0.0f, 0, {});
+        shot.draw();
+        EXPECT_EQ(QuadrantTexture::mismatches(target, FIELD, {std::sin(bearing), std::cos(bearing)}, 40.0f), "");
+    }
+    glBindTexture(GL_TEXTURE_2D, 0);
 }
 
 }  // namespace

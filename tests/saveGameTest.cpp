@@ -162,6 +162,27 @@ TEST_F(SaveGame, EconomySurvivesAndStarbaseKeepsItsFileValue) {
     EXPECT_EQ(universe->getPlanetData(2).name, "Rock");
 }
 
+TEST_F(SaveGame, SaveWithoutClockOrWorldNumberStartsAtZero) {
+    captureOutput([&] { ASSERT_TRUE(universe->player->warpWorld(1)); });
+    setTime(500000);
+    ASSERT_TRUE(save("1"));
+    dir.write("saves/1/universeSAV.xml",
+              std::regex_replace(saved("1", "universeSAV.xml"), std::regex(" time=\"\\d+\""), ""));
+    dir.write("saves/1/PlayerDataSAV.xml",
+              std::regex_replace(saved("1", "PlayerDataSAV.xml"), std::regex(" activeWorld=\"[^\"]*\""), ""));
+    ASSERT_TRUE(load("1")) << lastOutput;
+    EXPECT_NE(lastOutput.find("Setting time\nError, XML value time not present, and is required\n"), std::string::npos)
+        << lastOutput;
+    EXPECT_NE(lastOutput.find("Error, XML value activeWorld not present, and is required\n"), std::string::npos)
+        << lastOutput;
+    EXPECT_EQ(universe->player->getWorld(), 0);
+    EXPECT_LT(getTime(), 5000u);
+    // Clock 0 puts every planet back at its start angle: Terra starts at angle 0.
+    const point terra = universe->getPlanet(0)->getLoc();
+    EXPECT_NEAR(terra.x, 3000.0f, 0.01f);
+    EXPECT_NEAR(terra.y, 0.0f, 0.01f);
+}
+
 TEST_F(SaveGame, LandedPlayerLoadsInFlight) {
     universe->player->setLanded(0);
     ASSERT_TRUE(save("1"));
@@ -251,10 +272,8 @@ INSTANTIATE_TEST_SUITE_P(
                     std::make_pair("universeSAV.xml", "<universe><world></universe>"),
                     std::make_pair("PlayerDataSAV.xml", "<player x=\"1\""),
                     std::make_pair("universeSAV.xml", "<player/>"),
-                    std::make_pair("universeSAV.xml", "<universe><world name=\"W\"/></universe>"),
                     std::make_pair("universeSAV.xml", "<universe time=\"5\"/>"),
-                    std::make_pair("PlayerDataSAV.xml", "<player activeWorld=\"2\"/>"),
-                    std::make_pair("PlayerDataSAV.xml", "<player x=\"0\"/>")));
+                    std::make_pair("PlayerDataSAV.xml", "<player activeWorld=\"2\"/>")));
 
 TEST_F(SaveGame, UnwritableSavesFolderIsReported) {
     dir.write("saves", "a file where the folder should be");

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <memory>
+#include <string>
 
 #include "luaTables.h"
 #include "planet.h"
@@ -267,7 +268,13 @@ TEST_P(Landing, relativeSpeedDecidesTheDamage) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Speeds, Landing,
-                         ::testing::Values(LandingCase{0.5f, 0.0f, 0u}, LandingCase{3.0f, 200.0f, 1u}));
+                         ::testing::Values(LandingCase{0.5f, 0.0f, 0u}, LandingCase{0.99f, 0.0f, 0u},
+                                           LandingCase{1.0f, 0.0f, 1u}, LandingCase{1.01f, 1.0f, 1u},
+                                           LandingCase{3.0f, 200.0f, 1u}),
+                         [](const ::testing::TestParamInfo<LandingCase>& info) {
+                             std::string name = "speed" + std::to_string(static_cast<int>(info.param.speed * 100.0f + 0.5f));
+                             return name + (info.param.explosions ? "crashes" : "lands");
+                         });
 
 TEST_F(Bodies, landedPlayerRidesTheSpinningPlanet) {
     Star star({0.0f, 0.0f}, 10.0f, 1.0f, 14, "Sun");

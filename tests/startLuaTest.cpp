@@ -80,7 +80,7 @@ TEST_F(Engine, TradeGoodsAndEquipmentOfTerra) {
     EXPECT_NE(std::string::npos, out.find("Getting trade goods\nTarget planet: 0\nNew add:"));
     EXPECT_NE(std::string::npos, out.find("Target foundPushing: Ore x 12\nPushing: Water x 3.5\n2 pieces pushed\n"));
     EXPECT_NE(std::string::npos, out.find("Getting equipment\nTarget planet: 0\nNew add:"));
-    EXPECT_NE(std::string::npos, out.find("Planet found1 pieces pushed\n"));
+    EXPECT_NE(std::string::npos, out.find("Planet foundPushing: Basic Engine x 100\n1 pieces pushed\n"));
 }
 
 TEST_F(Engine, TradeGoodsEdgeCases) {
@@ -194,11 +194,24 @@ TEST_F(Engine, SpawnShipByExactName) {
     ASSERT_EQ(before + 1, universe->currentWorld().ships.size());
     EXPECT_FLOAT_EQ(5.0f, universe->currentWorld().ships.front().getPosition().x);
     EXPECT_FLOAT_EQ(6.0f, universe->currentWorld().ships.front().getPosition().y);
-    out = output("spawnShip({}, 1, {}); spawnShip('Raider', 99, {})");
-    EXPECT_EQ("Error, bad ship name sent to spawnShip by Lua, \n"
-              "Error, bad faction sent to spawnShip by Lua, 99\n",
-              out);
+    out = output("spawnShip({}, 1, {})");
+    EXPECT_EQ("Error, bad ship name sent to spawnShip by Lua, \n", out);
     EXPECT_EQ(before + 1, universe->currentWorld().ships.size());
+}
+
+TEST_F(Engine, SpawnShipWithAFactionOutsideTheTableBuildsAFactionZeroShip) {
+    WorldState& world = universe->currentWorld();
+    size_t before = world.ships.size();
+    for (const char* faction : {"3", "99", "-1", "0/0"}) {
+        SCOPED_TRACE(faction);
+        std::string out = output(std::string("spawnShip('Drone', ") + faction + ", {x = 7, y = 8})");
+        EXPECT_EQ("Bad faction 0\n", out);
+        ASSERT_EQ(++before, world.ships.size());
+        EXPECT_EQ(0u, world.ships.front().getFaction());
+        EXPECT_FLOAT_EQ(7.0f, world.ships.front().getPosition().x);
+    }
+    EXPECT_EQ("", output("spawnShip('Drone', 2, {})"));
+    EXPECT_EQ(2u, world.ships.front().getFaction());
 }
 
 struct BadCall {

@@ -64,10 +64,19 @@ TEST_F(UiDisplays, SingleAnswerMakesNoDisplay) {
     EXPECT_TRUE(universe->displays.empty());
     EXPECT_NE(std::string::npos, out.find("Event type 1 calling\nLUA called\nStack dump.  Size: 1\n"));
     script("function addUI(...) return nil end");
-    event();
-    script("function addUI(...) end");
-    event();
+    out = event();
     EXPECT_TRUE(universe->displays.empty());
+    EXPECT_EQ(std::string::npos, out.find("Error"));
+}
+
+TEST_F(UiDisplays, NoAnswerAtAllHasNoDisplayName) {
+    script("function addUI(...) end");
+    std::string out = event();
+    EXPECT_TRUE(universe->displays.empty());
+    EXPECT_NE(std::string::npos, out.find("LUA called\nStack dump.  Size: 0\n\n End of stack dump\n"
+                                          "Error, display name undefined in LUA, aborting, LUA stack dump follows\n"
+                                          "Stack dump.  Size: 0\n"))
+        << out;
 }
 
 TEST_F(UiDisplays, NumberInsteadOfNameIsRefused) {
