@@ -33,15 +33,16 @@ local function cargoText(player, capacity)
     return used .. ": " .. table.concat(parts, ", ")
 end
 
--- Weapon slots as "1 Pulse Gun", two lines when they do not fit on one.
+-- Weapon slots as "1 Pulse Gun", always on two lines (the second may be empty) so the window
+-- keeps its size and its button its place.
 local function weaponLines(ship)
     local parts = {}
     for slot, weapon in ipairs(ship.weapons or {}) do
         local mark = slot == whole(ship.activeWeapon) and "*" or ""
         parts[#parts + 1] = slot .. mark .. " " .. weapon
     end
-    if #parts == 0 then return {"none"} end
-    if #parts <= 3 then return {table.concat(parts, ", ")} end
+    if #parts == 0 then return {"none", ""} end
+    if #parts <= 3 then return {table.concat(parts, ", "), ""} end
     local half = math.ceil(#parts / 2)
     return {table.concat(parts, ", ", 1, half), table.concat(parts, ", ", half + 1)}
 end

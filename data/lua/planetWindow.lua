@@ -231,6 +231,8 @@ end
 function planetWindow.update(window, reports, changed)
     for _, report in ipairs(changed) do
         if act(window, report) then return widgets.close(window), true end
+        -- The status line also goes to the log, where a modder (or a test) can follow the trades.
+        debugDisplay(window.status)
     end
     return widgets.update(window, build(window), reports), false
 end
