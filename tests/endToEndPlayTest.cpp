@@ -15,9 +15,9 @@ namespace {
 const double STARTUP_SECONDS = 30.0;
 const float CURSOR_STEP = 0.15f;  // percent of the screen per mouse count
 // Where the shipped script puts the buttons, in percent of the screen.
-const point FLIGHT_CLOSE{50.0f, 26.7f};
-const point PLANET_CLOSE{76.0f, 21.7f};
-const point FIRST_GOOD_BUY{69.8f, 66.2f};
+const point FLIGHT_CLOSE{50.0f, 23.0f};
+const point PLANET_CLOSE{85.0f, 21.7f};
+const point FIRST_GOOD_BUY{73.0f, 61.7f};
 
 using Attributes = std::map<std::string, std::string>;
 

@@ -9,16 +9,19 @@ local flightWindow = {}
 
 local C = widgets.COLOURS
 
-local LEFT, RIGHT, TOP = 17, 83, 82
-local ROW = 3.8
-local LABEL_RIGHT = 33        -- labels end here, values start
+local LEFT, RIGHT, TOP = 10, 90, 80
+local ROW = 3.55
+local LABEL_RIGHT = 28        -- labels end here, values start
 
+-- The controls as pairs of keys and what they do, two pairs to a row.
 local CONTROLS = {
-    "W thrust, S reverse, A and D turn, Space fires, 1 to 7 choose the weapon",
-    "The mouse aims; hold the left or right button to lay a pulling or pushing wall",
-    "Wheel zooms, N and M change depth, E opens this window or, landed, the planet's",
-    "Land slowly on a planet to trade there; Shift+F1..F5 save, F1..F5 load, Q quits",
+    {"W / S", "thrust / reverse"}, {"A / D", "turn"},
+    {"Space", "fire"}, {"1 to 7", "pick a weapon"},
+    {"Mouse", "aim"}, {"L / R buttons", "pull / push wall"},
+    {"Wheel, N, M", "zoom, depth"}, {"E", "windows"},
+    {"Shift+F1..F5", "save"}, {"F1..F5 / Q", "load / quit"},
 }
+local HINT = "Land slowly on a planet to trade there."
 
 local function whole(value)
     return math.floor((tonumber(value) or 0) + 0.5)
@@ -59,7 +62,8 @@ local function build(window)
     }
     for k, line in ipairs(weaponLines(ship)) do lines[#lines + 1] = {k == 1 and "Weapons" or "", line, C.text} end
 
-    local bottom = TOP - (#lines + #CONTROLS + 3) * ROW - 5
+    local controlRows = math.ceil(#CONTROLS / 2)
+    local bottom = TOP - (#lines + controlRows + 3) * ROW - 6.5
     local elements = {widgets.box("frame", LEFT, bottom, RIGHT, TOP, C.frame, C.panel)}
     local title = "In flight in " .. (ship.worldName ~= "" and ship.worldName or ("world " .. getPlayerWorld()))
     elements[#elements + 1] = widgets.text("title", LEFT + 1, TOP - ROW - 0.5, RIGHT - 1, TOP - 0.5, title, C.title)
@@ -72,10 +76,14 @@ local function build(window)
     y = y - 1
     elements[#elements + 1] = widgets.text("controlsHeader", LEFT + 1, y - ROW, RIGHT - 1, y, "Controls", C.header)
     y = y - ROW
-    for k, line in ipairs(CONTROLS) do
-        elements[#elements + 1] = widgets.text("controls" .. k, LEFT + 1, y - ROW, RIGHT - 1, y, line, C.dim)
-        y = y - ROW
+    for k, control in ipairs(CONTROLS) do
+        local second = (k - 1) % 2 == 1
+        local x = second and 50 or LEFT + 1
+        elements[#elements + 1] = widgets.text("key" .. k, x, y - ROW, x + 16, y, control[1], C.title)
+        elements[#elements + 1] = widgets.text("does" .. k, x + 16, y - ROW, x + 39, y, control[2], C.dim)
+        if second then y = y - ROW end
     end
+    elements[#elements + 1] = widgets.text("hint", LEFT + 1, y - ROW, RIGHT - 1, y, HINT, C.text)
     elements[#elements + 1] = widgets.button("close", 42, bottom + 1, 58, bottom + 1 + ROW, "Close")
     return elements
 end

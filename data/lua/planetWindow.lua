@@ -12,12 +12,14 @@ local planetWindow = {}
 
 local C = widgets.COLOURS
 
--- Layout, in percent of the screen. The window keeps clear of the radar and the map in the top
--- corners, of the mouse-over label above it and of the debug text in the lower left.
-local LEFT, RIGHT, BOTTOM, TOP = 16, 84, 19.5, 90
-local MIDDLE = 50
+-- Layout, in percent of the screen. The window lies below the radar and the map (which take
+-- the top fifth of the screen in its corners), above the debug text and the charge bar; the
+-- columns are sized for the widest labels of the shipped content (the font is wide: about one
+-- percent of the screen per character).
+local LEFT, RIGHT, BOTTOM, TOP = 4, 96, 19.5, 80.3
 local ROW = 4                 -- height of a row
-local LIST_TOP = 72           -- top of the first market row
+local COLUMNS_TOP = 71.5      -- top of the header rows of the economy and the market
+local MARKET = 45             -- where the market column starts
 local VISIBLE_ROWS = 9        -- market rows that fit above the tip line
 local AMOUNTS = {1, 5, 10}    -- units per Buy or Sell click, chosen with the amount button
 
@@ -69,54 +71,60 @@ end
 local function rowElements(elements, row, top, data, player)
     local y1, y2 = top - ROW + 0.4, top
     if row.kind == "header" then
-        elements[#elements + 1] = widgets.text("listHeader" .. top, MIDDLE, y1, 80.5, y2, row.text, C.header)
+        elements[#elements + 1] = widgets.text("listHeader" .. top, MARKET, y1, 91, y2, row.text, C.header)
     elseif row.kind == "goodsHeader" then
-        elements[#elements + 1] = widgets.text("goodsHeader" .. top, MIDDLE, y1, 58.5, y2, "Goods", C.header)
-        elements[#elements + 1] = widgets.text("pricesHeader" .. top, 59, y1, 67.5, y2, "buy / sell", C.header)
-        elements[#elements + 1] = widgets.text("heldHeader" .. top, 76.2, y1, 80.5, y2, "hold", C.header)
+        elements[#elements + 1] = widgets.text("goodsHeader" .. top, MARKET, y1, 57, y2, "Goods", C.header)
+        elements[#elements + 1] = widgets.text("pricesHeader" .. top, 57, y1, 69, y2, "buy / sell", C.header)
+        elements[#elements + 1] = widgets.text("heldHeader" .. top, 84, y1, 91, y2, "hold", C.header)
     elseif row.kind == "good" then
         local good, k = row.good, row.index
         local stock = market.stockOf(data, good.name)
         local prices = market.buyPrice(good.price, stock) .. " / " .. market.sellPrice(good.price, stock)
-        elements[#elements + 1] = widgets.text("good" .. k, MIDDLE, y1, 58.5, y2, good.name, C.text)
-        elements[#elements + 1] = widgets.text("price" .. k, 59, y1, 67.5, y2, prices, C.title)
-        elements[#elements + 1] = widgets.button("buy" .. k, 67.8, y1, 71.8, y2, "Buy")
-        elements[#elements + 1] = widgets.button("sell" .. k, 72, y1, 76, y2, "Sell")
-        elements[#elements + 1] = widgets.text("held" .. k, 76.2, y1, 80.5, y2,
+        elements[#elements + 1] = widgets.text("good" .. k, MARKET, y1, 57, y2, good.name, C.text)
+        elements[#elements + 1] = widgets.text("price" .. k, 57, y1, 69, y2, prices, C.title)
+        elements[#elements + 1] = widgets.button("buy" .. k, 70, y1, 76, y2, "Buy")
+        elements[#elements + 1] = widgets.button("sell" .. k, 77, y1, 83, y2, "Sell")
+        elements[#elements + 1] = widgets.text("held" .. k, 84, y1, 91, y2,
                                                tostring(market.held(player, good.name)), C.text)
     else
         local item, k = row.item, row.index
-        elements[#elements + 1] = widgets.text("item" .. k, MIDDLE, y1, 67, y2, item.name, C.text)
-        elements[#elements + 1] = widgets.text("itemPrice" .. k, 67, y1, 74, y2, tostring(whole(item.price)), C.title)
-        elements[#elements + 1] = widgets.button("fit" .. k, 74.5, y1, 80.5, y2, "Buy")
+        local info = getEquipmentInfo(item.name)
+        local kind = info and info.kind or "?"
+        if kind == "gravTool" then kind = "grav tool" end
+        elements[#elements + 1] = widgets.text("item" .. k, MARKET, y1, 66, y2, item.name, C.text)
+        elements[#elements + 1] = widgets.text("itemKind" .. k, 66, y1, 76, y2, kind, C.dim)
+        elements[#elements + 1] = widgets.text("itemPrice" .. k, 76, y1, 83, y2, tostring(whole(item.price)), C.title)
+        elements[#elements + 1] = widgets.button("fit" .. k, 84, y1, 91, y2, "Buy")
     end
 end
 
 local function economyElements(elements, id, data, extra)
     local owner = whole(data.factionOwner)
-    elements[#elements + 1] = widgets.text("owner", LEFT + 1, 81.5, MIDDLE, 85.5, "Owner: " .. factionName(owner),
-                                           C.text)
+    elements[#elements + 1] = widgets.text("owner", 30, TOP - ROW - 0.3, 62, TOP - 0.3,
+                                           "Owner: " .. factionName(owner), C.text)
     local people = "Population " .. bigNumber(extra.population)
     if extra.industry then people = people .. ", " .. extra.industry end
-    elements[#elements + 1] = widgets.text("people", MIDDLE, 81.5, RIGHT - 1, 85.5, people, C.dim)
-    elements[#elements + 1] = widgets.text("description", LEFT + 1, 77.5, RIGHT - 1, 81.5, extra.description or "",
+    elements[#elements + 1] = widgets.text("description", LEFT + 1, TOP - 2 * ROW - 0.3, 55, TOP - ROW - 0.3,
+                                           extra.description or "", C.dim)
+    elements[#elements + 1] = widgets.text("people", 55, TOP - 2 * ROW - 0.3, RIGHT - 1, TOP - ROW - 0.3, people,
                                            C.dim)
 
-    elements[#elements + 1] = widgets.text("elementHeader", LEFT + 1, 72.4, 23.5, LIST_TOP, "Element", C.header)
-    elements[#elements + 1] = widgets.text("stockHeader", 24.5, 72.4, 33.5, LIST_TOP, "Stock", C.header)
-    elements[#elements + 1] = widgets.text("depositHeader", 33.5, 72.4, 40.5, LIST_TOP, "Deposit", C.header)
-    elements[#elements + 1] = widgets.text("drillHeader", 41, 72.4, MIDDLE - 1, LIST_TOP, "Drills", C.header)
+    local y1, y2 = COLUMNS_TOP - ROW + 0.4, COLUMNS_TOP
+    elements[#elements + 1] = widgets.text("elementHeader", LEFT + 1, y1, 14, y2, "Element", C.header)
+    elements[#elements + 1] = widgets.text("stockHeader", 14, y1, 27, y2, "Stock", C.header)
+    elements[#elements + 1] = widgets.text("depositHeader", 27, y1, 35, y2, "Deposit", C.header)
+    elements[#elements + 1] = widgets.text("drillHeader", 35.5, y1, 42.5, y2, "Drills", C.header)
     for i = 1, 5 do
-        local top = LIST_TOP - i * ROW
-        local y1, y2 = top - ROW + 0.6, top - 0.2
+        local top = COLUMNS_TOP - i * ROW
+        y1, y2 = top - ROW + 0.6, top - 0.2
         local stock = whole(data["elementStockpile" .. i])
-        elements[#elements + 1] = widgets.text("elementName" .. i, LEFT + 1, y1, 23.5, y2, market.ELEMENT_NAMES[i],
+        elements[#elements + 1] = widgets.text("elementName" .. i, LEFT + 1, y1, 14, y2, market.ELEMENT_NAMES[i],
                                                C.text)
-        elements[#elements + 1] = widgets.bar("stock" .. i, 24.3, y1 + 0.6, 29, y2 - 0.6, stock, scaleFor(stock))
-        elements[#elements + 1] = widgets.text("stockText" .. i, 29.2, y1, 33.5, y2, tostring(stock), C.text)
-        elements[#elements + 1] = widgets.text("deposit" .. i, 33.5, y1, 40.5, y2,
+        elements[#elements + 1] = widgets.bar("stock" .. i, 14.6, y1 + 0.6, 21, y2 - 0.6, stock, scaleFor(stock))
+        elements[#elements + 1] = widgets.text("stockText" .. i, 21, y1, 26.5, y2, tostring(stock), C.text)
+        elements[#elements + 1] = widgets.text("deposit" .. i, 27, y1, 35, y2,
                                                tostring(whole(data["element" .. i])), C.text)
-        elements[#elements + 1] = widgets.slider("drill" .. i, 41, y1 + 0.3, MIDDLE - 1, y2 - 0.3,
+        elements[#elements + 1] = widgets.slider("drill" .. i, 35.5, y1 + 0.3, 42.5, y2 - 0.3,
                                                  whole(data["drillLevel" .. i]), 0, economy.MAX_DRILL, 1.4)
     end
 
@@ -124,10 +132,10 @@ local function economyElements(elements, id, data, extra)
     local more = "weapon " .. whole(data.weaponFactory) .. ", grav tool " .. whole(data.gravToolFactory)
     local defence = "Starbase " .. whole(data.starbase) .. ", defence " .. whole(data.defenceLevel)
     local health = "Health " .. string.format("%.0f", number(data.health))
-    local top = LIST_TOP - 6 * ROW - 1
+    local top = COLUMNS_TOP - 6 * ROW - 0.5
     for k, line in ipairs({factories, more, defence, health}) do
-        local y2 = top - (k - 1) * ROW
-        elements[#elements + 1] = widgets.text("status" .. k, LEFT + 1, y2 - ROW + 0.4, MIDDLE - 0.5, y2, line, C.text)
+        y2 = top - (k - 1) * ROW
+        elements[#elements + 1] = widgets.text("status" .. k, LEFT + 1, y2 - ROW + 0.4, 43, y2, line, C.text)
     end
 end
 
@@ -139,10 +147,11 @@ local function build(window)
     local ship = getPlayerShip()
     local elements = {widgets.box("frame", LEFT, BOTTOM, RIGHT, TOP, C.frame, C.panel)}
 
-    elements[#elements + 1] = widgets.text("title", LEFT + 1, 85.5, MIDDLE, 89.5, getDecodedPlanetName(id), C.title)
+    elements[#elements + 1] = widgets.text("title", LEFT + 1, TOP - ROW - 0.3, 30, TOP - 0.3, getDecodedPlanetName(id),
+                                           C.title)
     local wallet = "Credits " .. market.credits(player) .. "    Hold " .. market.holdUsed(player) .. " / " ..
         whole(ship.cargo)
-    elements[#elements + 1] = widgets.text("wallet", MIDDLE, 85.5, RIGHT - 1, 89.5, wallet, C.good)
+    elements[#elements + 1] = widgets.text("wallet", 62, TOP - ROW - 0.3, RIGHT - 1, TOP - 0.3, wallet, C.good)
     economyElements(elements, id, data, extra)
 
     -- The market list, scrolled by `window.offset` rows.
@@ -150,32 +159,35 @@ local function build(window)
     local hidden = math.max(0, #rows - VISIBLE_ROWS)
     window.offset = math.max(0, math.min(hidden, window.offset or 0))
     local amount = AMOUNTS[window.amountIndex]
-    elements[#elements + 1] = widgets.text("marketHeader", MIDDLE, 72.4, 66, LIST_TOP + 4, "Market", C.header)
-    elements[#elements + 1] = widgets.button("amount", 67.8, 72.6, 80.5, LIST_TOP + 3.6, "Amount " .. amount)
+    local listTop = COLUMNS_TOP - ROW
+    elements[#elements + 1] = widgets.text("marketHeader", MARKET, COLUMNS_TOP - ROW + 0.4, 66, COLUMNS_TOP, "Market",
+                                           C.header)
+    elements[#elements + 1] = widgets.button("amount", 77, COLUMNS_TOP - ROW + 0.4, 91, COLUMNS_TOP,
+                                             "Amount " .. amount)
     for r = 1, math.min(VISIBLE_ROWS, #rows) do
-        rowElements(elements, rows[r + window.offset], LIST_TOP - (r - 1) * ROW, data, player)
+        rowElements(elements, rows[r + window.offset], listTop - (r - 1) * ROW, data, player)
     end
     if hidden > 0 then
         -- The top arrow raises the value; the list starts at the top, so the value counts down.
-        elements[#elements + 1] = widgets.scroller("scroll", 81, LIST_TOP - VISIBLE_ROWS * ROW + 0.4, 83,
-                                                   LIST_TOP, hidden - window.offset, 0, hidden, 2)
+        elements[#elements + 1] = widgets.scroller("scroll", 92.2, listTop - VISIBLE_ROWS * ROW + 0.4, 94.7, listTop,
+                                                   hidden - window.offset, 0, hidden, 2.2)
     end
 
     local tip = window.tip
     local tipLine = "No better market for these goods is known."
     if tip then
-        tipLine = "Tip: " .. tip.good .. " costs " .. tip.buy .. " here; " .. tip.planet .. " (" .. tip.world ..
+        tipLine = "Tip: buy " .. tip.good .. " here for " .. tip.buy .. "; " .. tip.planet .. " (" .. tip.world ..
             ") pays " .. tip.sell
     end
     elements[#elements + 1] = widgets.text("tip", LEFT + 1, 27.5, RIGHT - 1, 31, tipLine, C.header)
-    elements[#elements + 1] = widgets.text("statusLine", LEFT + 1, 23.8, RIGHT - 1, 27.3, window.status,
+    elements[#elements + 1] = widgets.text("statusLine", LEFT + 1, 24, RIGHT - 1, 27.5, window.status,
                                            window.statusOk and C.good or C.bad)
-    elements[#elements + 1] = widgets.text("launchHint", LEFT + 1, BOTTOM + 0.5, 44, 23.5,
+    elements[#elements + 1] = widgets.text("launchHint", LEFT + 1, BOTTOM + 0.5, 46, 23.5,
                                            "To launch: close, hold S, press W", C.dim)
     local repairCost = market.repairCost(ship)
     local repairLabel = repairCost > 0 and ("Repair " .. repairCost) or "Hull intact"
-    elements[#elements + 1] = widgets.button("repair", 52, BOTTOM + 0.5, 66, 23.5, repairLabel)
-    elements[#elements + 1] = widgets.button("close", 69, BOTTOM + 0.5, RIGHT - 1, 23.5, "Close")
+    elements[#elements + 1] = widgets.button("repair", 55, BOTTOM + 0.5, 72, 23.5, repairLabel)
+    elements[#elements + 1] = widgets.button("close", 76, BOTTOM + 0.5, RIGHT - 2, 23.5, "Close")
     return elements
 end
 
