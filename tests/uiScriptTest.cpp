@@ -127,7 +127,7 @@ TEST_F(ShippedScript, FlightWindowShowsTheShipAndTheControls) {
         if (auto* box = dynamic_cast<uiBox*>(window.element(i))) all += box->text + "\n";
     for (const char* shown : {"500\n", "0 / 10, empty", "Light Hull, 380 / 500 hp", "Basic Engine",
                               "Basic Grav Tool, charge 400 / 400", "1* Pellet, 2 Beam, 3 Cluster", "Controls",
-                              "Shift+F1..F5 save"})
+                              "Shift+F1..F5\n", "Land slowly on a planet"})
         EXPECT_NE(all.find(shown), std::string::npos) << shown << " in\n" << all;
     EXPECT_FALSE(universe->player->getKeysOn());
     // The panel goes first: drawn under everything else.
