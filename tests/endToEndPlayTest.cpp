@@ -13,7 +13,6 @@
 
 namespace {
 const double STARTUP_SECONDS = 30.0;
-const float CURSOR_STEP = 0.15f;  // percent of the screen per mouse count
 // Where the shipped script puts the buttons, in percent of the screen.
 const point FLIGHT_CLOSE{50.0f, 23.0f};
 const point PLANET_CLOSE{85.0f, 21.7f};
@@ -53,7 +52,6 @@ class EndToEndPlay : public ::testing::Test {
 protected:
     TempDir work;
     GameProcess game{work.path()};
-    point cursor{50.0f, 50.0f};
 
     std::string savePath(int slot, const std::string& file) const {
         return "saves/" + std::to_string(slot) + "/" + file;
@@ -103,32 +101,8 @@ protected:
         work.write(savePath(to, "universeSAV.xml"), universe);
     }
 
-    // Moves the software cursor to (x, y) percent: first into the lower-left corner, where it
-    // clamps, then in small relative steps.
-    void moveCursorTo(float x, float y) {
-        for (int i = 0; i < 8; ++i) {
-            game.moveMouseRelative(-100, 100);
-            game.pause(0.05);
-        }
-        int dx = static_cast<int>(std::lround(x / CURSOR_STEP));
-        int dy = -static_cast<int>(std::lround(y / CURSOR_STEP));
-        while (dx != 0 || dy != 0) {
-            int sx = std::max(-60, std::min(60, dx));
-            int sy = std::max(-60, std::min(60, dy));
-            game.moveMouseRelative(sx, sy);
-            game.pause(0.05);
-            dx -= sx;
-            dy -= sy;
-        }
-        game.pause(0.2);
-        cursor = {x, y};
-    }
-
-    void clickAt(float x, float y) {
-        moveCursorTo(x, y);
-        game.click(1);
-        game.pause(0.4);
-    }
+    void moveCursorTo(float x, float y) { game.moveCursorTo(x, y); }
+    void clickAt(float x, float y) { game.clickAt(x, y); }
 
     // Attributes of the first element named `element` whose `name` is `value` in a content file.
     Attributes contentElement(const std::string& file, const std::string& root, const std::string& element,

@@ -9,10 +9,13 @@
 #include <unistd.h>
 
 #include <boost/filesystem.hpp>
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iostream>
 #include <sstream>
 #include <thread>
 
@@ -62,6 +65,9 @@ GameProcess::~GameProcess() {
 
 bool GameProcess::start(bool unsetDisplay) {
     if (!unsetDisplay && !waitForDisplay()) return false;
+    // The child would otherwise write out this process's pending output a second time.
+    std::cout.flush();
+    std::fflush(stdout);
     pid = fork();
     if (pid < 0) return false;
     if (pid == 0) {
@@ -137,6 +143,31 @@ void GameProcess::mouseUp(int button) { runCommand("xdotool mouseup " + std::to_
 
 void GameProcess::moveMouseRelative(int dx, int dy) {
     runCommand("xdotool mousemove_relative -- " + std::to_string(dx) + " " + std::to_string(dy));
+}
+
+void GameProcess::moveCursorTo(float x, float y) {
+    const float CURSOR_STEP = 0.15f;  // percent of the screen per mouse count
+    for (int i = 0; i < 8; ++i) {
+        moveMouseRelative(-100, 100);
+        pause(0.05);
+    }
+    int dx = static_cast<int>(std::lround(x / CURSOR_STEP));
+    int dy = -static_cast<int>(std::lround(y / CURSOR_STEP));
+    while (dx != 0 || dy != 0) {
+        int sx = std::max(-60, std::min(60, dx));
+        int sy = std::max(-60, std::min(60, dy));
+        moveMouseRelative(sx, sy);
+        pause(0.05);
+        dx -= sx;
+        dy -= sy;
+    }
+    pause(0.2);
+}
+
+void GameProcess::clickAt(float x, float y) {
+    moveCursorTo(x, y);
+    click(1);
+    pause(0.4);
 }
 
 bool GameProcess::closeWindow() {

@@ -57,6 +57,11 @@ public:
     void mouseDown(int button);
     void mouseUp(int button);
     void moveMouseRelative(int dx, int dy);
+    // Moves the game's software cursor to (x, y) percent of the screen: first into the lower
+    // left corner, where it stops, then in small relative steps of 0.15 percent per count.
+    void moveCursorTo(float x, float y);
+    // Clicks the left button there and gives the game a moment to answer.
+    void clickAt(float x, float y);
     // Asks the window to close, as a window manager's close button does.
     bool closeWindow();
     // Saves a screenshot of the whole screen as PNG under `name` in the artefact folder and

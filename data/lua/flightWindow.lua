@@ -89,7 +89,12 @@ local function build(window)
 end
 
 function flightWindow.open(window)
-    return widgets.open(window, build(window))
+    local elements = build(window)
+    -- What the window says also goes to the log, for modders (and tests) to follow.
+    for _, element in ipairs(elements) do
+        if string.match(element.name, "^value%d+$") and element.text ~= "" then debugDisplay(element.text) end
+    end
+    return widgets.open(window, elements)
 end
 
 -- The only thing to click is Close.

@@ -1,0 +1,211 @@
+// The trading game end to end, as a new player would play it in the first minutes: land on the
+// nearest planet, buy a good, fly to a planet that pays more for it, sell at a profit, buy an
+// engine with the money and see the ship change; then save, quit, start again, load, and find
+// the same credits, cargo and engine. The real binary under Xvfb, driven with xdotool; the
+// flying is done by the autopilot (quick saves for eyes, held keys for hands).
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "autopilot.h"
+#include "gameProcess.h"
+#include "testSupport.h"
+
+namespace {
+
+const double STARTUP_SECONDS = 30.0;
+const double FLIGHT_SECONDS = 300.0;
+const int STATE_SLOT = 2;  // the autopilot's quick saves
+const int GAME_SLOT = 1;   // the player's save
+
+// Where the shipped script puts things, in percent of the screen.
+const point AMOUNT_BUTTON{84.0f, 69.5f};
+const point CLOSE_BUTTON{85.0f, 21.7f};
+const point SCROLL_DOWN{93.45f, 33.0f};
+const float BUY_X = 73.0f, SELL_X = 80.0f, ITEM_BUY_X = 87.5f;
+const int VISIBLE_ROWS = 9;
+
+// Centre height of market row `row` (1 is the goods header).
+float rowY(int row) { return 65.7f - 4.0f * static_cast<float>(row - 1); }
+
+int indexOf(const std::vector<std::string>& list, const std::string& name) {
+    for (size_t i = 0; i < list.size(); ++i)
+        if (list[i] == name) return static_cast<int>(i) + 1;
+    return 0;
+}
+
+// Sums the numbers of every log line matching `pattern` (one group) after `from`.
+long sumOf(const std::string& log, size_t from, const std::string& pattern, int* count = nullptr) {
+    std::regex re(pattern);
+    long total = 0;
+    int n = 0;
+    std::string tail = log.substr(std::min(from, log.size()));
+    for (std::sregex_iterator it(tail.begin(), tail.end(), re), end; it != end; ++it) {
+        total += std::stol((*it)[1]);
+        ++n;
+    }
+    if (count) *count = n;
+    return total;
+}
+
+class EndToEndTrade : public ::testing::Test {
+protected:
+    TempDir work;
+    std::unique_ptr<GameProcess> game = std::make_unique<GameProcess>(work.path());
+
+    void startGame() {
+        ASSERT_TRUE(game->start());
+        ASSERT_TRUE(game->waitForOutput("Done with that, now starting main loop", STARTUP_SECONDS)) << game->output();
+        game->pause(0.5);
+    }
+    void load(int slot) {
+        size_t before = game->outputSize();
+        game->key("F" + std::to_string(slot));
+        ASSERT_TRUE(game->waitForOutput("Loaded.", 10.0, before)) << game->output().substr(before);
+        game->pause(0.3);
+    }
+    void openWindow(const std::string& name) {
+        size_t before = game->outputSize();
+        game->key("e");
+        ASSERT_TRUE(game->waitForOutput("Set name: " + name, 5.0, before)) << game->output().substr(before);
+        game->pause(0.4);
+    }
+    // Clicks and waits for the window's status line in the log.
+    void clickFor(point where, const std::string& expected) {
+        size_t before = game->outputSize();
+        game->clickAt(where.x, where.y);
+        EXPECT_TRUE(game->waitForOutput(expected, 5.0, before))
+            << "clicked (" << where.x << ", " << where.y << "), waiting for " << expected << "\n"
+            << game->output().substr(before);
+    }
+    void takeOff(Autopilot& pilot) {
+        ShipState state;
+        for (int attempt = 0; attempt < 4; ++attempt) {
+            game->holdKey("s", 0.4);
+            game->holdKey("w", 0.2);
+            game->pause(0.3);
+            ASSERT_TRUE(pilot.read(state));
+            if (!state.landed) return;
+        }
+        FAIL() << "the ship does not take off";
+    }
+};
+
+}  // namespace
+
+TEST_F(EndToEndTrade, LandBuyFlySellFitSaveQuitAndLoad) {
+    startGame();
+    Autopilot pilot(*game, STATE_SLOT);
+    // After a load the planets stand exactly where the saved clock puts them: the autopilot
+    // computes their orbits from that clock.
+    game->key("shift+F3");
+    game->pause(0.3);
+    load(3);
+
+    // The ship starts below the nearest planet and comes down on it by itself.
+    ShipState state;
+    for (int poll = 0; poll < 80 && !(state.landed && state.planet >= 0); ++poll) {
+        game->pause(0.5);
+        ASSERT_TRUE(pilot.read(state));
+    }
+    ASSERT_TRUE(state.landed) << "never landed";
+    const PlanetOrbit* home = pilot.planet(state.planet);
+    ASSERT_TRUE(home);
+    EXPECT_EQ("Haven", home->name);
+    const long startCredits = std::stol(state.data["credits"]);
+    game->screenshot("trade-01-landed");
+
+    // Buy twenty units of Crystals, ten at a time.
+    openWindow("planetWindow");
+    game->screenshot("trade-02-home-market");
+    clickFor(AMOUNT_BUTTON, "trade 5 at a time");
+    clickFor(AMOUNT_BUTTON, "trade 10 at a time");
+    const int crystalsHere = indexOf(home->goods, "Crystals");
+    ASSERT_GT(crystalsHere, 0);
+    size_t beforeBuying = game->outputSize();
+    clickFor({BUY_X, rowY(crystalsHere + 1)}, "Lua debug:Bought 10 Crystals");
+    clickFor({BUY_X, rowY(crystalsHere + 1)}, "Lua debug:Bought 10 Crystals");
+    int purchases = 0;
+    const long spent = sumOf(game->output(), beforeBuying, "Bought 10 Crystals for (\\d+) cr", &purchases);
+    ASSERT_EQ(2, purchases);
+    game->screenshot("trade-03-bought");
+    clickFor(CLOSE_BUTTON, "");
+    ASSERT_TRUE(pilot.read(state));
+    EXPECT_EQ("20", state.data["cargo_Crystals"]);
+    EXPECT_EQ(startCredits - spent, std::stol(state.data["credits"]));
+
+    // Fly to a planet of this world that pays more for Crystals.
+    takeOff(pilot);
+    std::string flightLog;
+    const long departed = state.time;
+    state = pilot.flyTo({"Verdance", "Cinder"}, FLIGHT_SECONDS, flightLog);
+    ASSERT_TRUE(state.landed) << flightLog;
+    const PlanetOrbit* market = pilot.planet(state.planet);
+    ASSERT_TRUE(market);
+    std::cout << "Flew from " << home->name << " to " << market->name << " in " << (state.time - departed) / 1000
+              << " s of game time\n";
+    game->screenshot("trade-04-arrived");
+
+    // Sell all twenty at a profit.
+    openWindow("planetWindow");
+    clickFor(AMOUNT_BUTTON, "trade 5 at a time");
+    clickFor(AMOUNT_BUTTON, "trade 10 at a time");
+    const int crystalsThere = indexOf(market->goods, "Crystals");
+    ASSERT_GT(crystalsThere, 0);
+    size_t beforeSelling = game->outputSize();
+    clickFor({SELL_X, rowY(crystalsThere + 1)}, "Lua debug:Sold 10 Crystals");
+    clickFor({SELL_X, rowY(crystalsThere + 1)}, "Lua debug:Sold 10 Crystals");
+    int sales = 0;
+    const long earned = sumOf(game->output(), beforeSelling, "Sold 10 Crystals for (\\d+) cr", &sales);
+    const long profit = sumOf(game->output(), beforeSelling, "profit \\+(\\d+)\\)");
+    ASSERT_EQ(2, sales);
+    EXPECT_GT(earned, spent);
+    EXPECT_EQ(earned - spent, profit);
+    std::cout << "Bought 20 Crystals for " << spent << " cr, sold them for " << earned << " cr: profit " << profit
+              << " cr, " << profit / 20.0 << " cr a unit\n";
+    game->screenshot("trade-05-sold");
+
+    // Buy a better engine with the money; it is fitted at once.
+    const int engine = indexOf(market->equipment, "Kestrel Drive");
+    ASSERT_GT(engine, 0);
+    int row = 1 + static_cast<int>(market->goods.size()) + 1 + engine;
+    for (; row > VISIBLE_ROWS; --row) clickFor(SCROLL_DOWN, "");
+    clickFor({ITEM_BUY_X, rowY(row)}, "Lua debug:Fitted Kestrel Drive: thrust 6 -> 9");
+    game->screenshot("trade-06-fitted");
+    clickFor(CLOSE_BUTTON, "");
+
+    // The flight window shows the new engine.
+    takeOff(pilot);
+    openWindow("flightWindow");
+    EXPECT_NE(game->output().rfind("Lua debug:Kestrel Drive:"), std::string::npos);
+    game->screenshot("trade-07-flight-window");
+    game->clickAt(50.0f, 23.0f);
+
+    // Save, quit, start again, load: the same credits, cargo and engine.
+    ShipState saved;
+    ASSERT_TRUE(pilot.read(saved));
+    game->key("shift+F" + std::to_string(GAME_SLOT));
+    game->pause(0.5);
+    EXPECT_EQ(startCredits - spent + earned - 2400, std::stol(saved.data["credits"]));
+    EXPECT_EQ(0u, saved.data.count("cargo_Crystals"));
+    EXPECT_EQ("Kestrel Drive", saved.engine);
+    game->key("q");
+    ASSERT_EQ(0, game->waitForExit(10.0));
+
+    game = std::make_unique<GameProcess>(work.path());
+    startGame();
+    load(GAME_SLOT);
+    Autopilot again(*game, STATE_SLOT + 2);
+    ShipState loaded;
+    ASSERT_TRUE(again.read(loaded));
+    EXPECT_EQ(saved.data, loaded.data);
+    EXPECT_EQ("Kestrel Drive", loaded.engine);
+    openWindow("flightWindow");
+    EXPECT_NE(game->output().rfind("Lua debug:Kestrel Drive:"), std::string::npos);
+    EXPECT_NE(game->output().rfind("Lua debug:" + saved.data["credits"] + ":"), std::string::npos);
+    game->screenshot("trade-08-loaded");
+    std::cout << "Credits: " << startCredits << " at the start, " << saved.data["credits"]
+              << " after the round trip and the engine\n";
+    game->key("q");
+    EXPECT_EQ(0, game->waitForExit(10.0));
+}
