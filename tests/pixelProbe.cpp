@@ -74,6 +74,14 @@ OffscreenTarget::~OffscreenTarget() {
     glPopAttrib();
 }
 
+void OffscreenTarget::percentOrtho() {
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluOrtho2D(0, 100, 0, 100);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
 Rgb OffscreenTarget::pixel(int x, int y) const {
     unsigned char rgb[3] = {0, 0, 0};
     glPixelStorei(GL_PACK_ALIGNMENT, 1);

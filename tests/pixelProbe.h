@@ -42,6 +42,8 @@ public:
     Rgb world(point p) const;
     // One world unit per pixel, `centre` in the middle of the target; model-view identity.
     void centredOrtho(point centre);
+    // The HUD's and the windows' projection: 0 to 100 percent of the screen on both axes.
+    void percentOrtho();
 
 private:
     unsigned framebuffer = 0;

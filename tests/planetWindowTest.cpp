@@ -104,11 +104,7 @@ protected:
     // clear of every other label, and at its brightest exactly the colour the script chose.
     void checkLegible(const std::string& where) {
         OffscreenTarget target;
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        gluOrtho2D(0, 100, 0, 100);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
+        target.percentOrtho();
         glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
         glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
         universe->displays[0].draw();

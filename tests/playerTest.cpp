@@ -575,11 +575,7 @@ TEST_F(PlayerTest, BeamIsDrawnFromTheShipTowardsTheTarget) {
 
 TEST_F(PlayerTest, ChargeBarHeightFollowsTheCharge) {
     OffscreenTarget target;
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluOrtho2D(0, 100, 0, 100);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    target.percentOrtho();
     // In percent of the screen.
     auto seen = [&](float x, float y) {
         return target.pixel(static_cast<int>(x * w / 100.0f), static_cast<int>(y * h / 100.0f));

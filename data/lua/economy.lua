@@ -20,9 +20,7 @@ local FACTORY_EVERY = 40      -- ticks between factory expansions on an owned pl
 local FACTORY_COST = 5        -- Iron taken from the stockpile for one factory level
 local DEFENCE_EVERY = 60      -- ticks between defence upgrades on an owned planet
 
-local function number(value)
-    return tonumber(value) or 0
-end
+local number = market.number
 
 function economy.tick(id)
     local data, extra = getPlanetData(id)

@@ -23,9 +23,7 @@ local CONTROLS = {
 }
 local HINT = "Land slowly on a planet to trade there."
 
-local function whole(value)
-    return math.floor((tonumber(value) or 0) + 0.5)
-end
+local whole = market.whole
 
 local function cargoText(player, capacity)
     local list = market.cargoList(player)

@@ -26,13 +26,17 @@ local SELL_SHARE = 0.85
 -- Credits per hit point of hull repair.
 market.REPAIR_PRICE = 1
 
+-- A number from the engine's text (planet and player data are text), 0 when there is none.
 local function number(value)
     return tonumber(value) or 0
 end
 
+-- The same, rounded to a whole number.
 local function whole(value)
     return math.floor(number(value) + 0.5)
 end
+
+market.number, market.whole = number, whole
 
 -- Numbers go into the player's data as whole-number text, which keeps every digit.
 local function text(value)

@@ -23,13 +23,7 @@ local MARKET = 45             -- where the market column starts
 local VISIBLE_ROWS = 9        -- market rows that fit above the tip line
 local AMOUNTS = {1, 5, 10}    -- units per Buy or Sell click, chosen with the amount button
 
-local function number(value)
-    return tonumber(value) or 0
-end
-
-local function whole(value)
-    return math.floor(number(value) + 0.5)
-end
+local number, whole = market.number, market.whole
 
 -- Full scale of a stockpile bar: 100, doubled until the amount fits.
 local function scaleFor(amount)
