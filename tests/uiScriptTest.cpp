@@ -163,7 +163,7 @@ TEST_F(ShippedScript, LandedWindowShowsThePlanet) {
     EXPECT_FLOAT_EQ(10, stock->curVal);
     EXPECT_FLOAT_EQ(1, drill->curVal);
     EXPECT_EQ("Starbase 2, defence 0", text(window, "status3"));
-    EXPECT_EQ("Health 50", text(window, "status4"));
+    EXPECT_EQ("Health 50, quality 0.0 / 0.0", text(window, "status4"));
     // Goods with their prices (Iron stock 10 makes Ore dear), and the shipyard.
     EXPECT_EQ("Ore", text(window, "good1"));
     EXPECT_EQ("22 / 19", text(window, "price1"));

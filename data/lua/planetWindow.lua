@@ -125,7 +125,8 @@ local function economyElements(elements, id, data, extra)
     local factories = "Factories: engine " .. whole(data.engineFactory) .. ", hull " .. whole(data.hullFactory)
     local more = "weapon " .. whole(data.weaponFactory) .. ", grav tool " .. whole(data.gravToolFactory)
     local defence = "Starbase " .. whole(data.starbase) .. ", defence " .. whole(data.defenceLevel)
-    local health = "Health " .. string.format("%.0f", number(data.health))
+    local health = string.format("Health %.0f, quality %.1f / %.1f", number(data.health),
+                                 number(data.qualityFactor1), number(data.qualityFactor2))
     local top = COLUMNS_TOP - 6 * ROW - 0.5
     for k, line in ipairs({factories, more, defence, health}) do
         y2 = top - (k - 1) * ROW
@@ -213,8 +214,11 @@ local function act(window, report)
         window.amountIndex = window.amountIndex % #AMOUNTS + 1
         window.status, window.statusOk = "Buy and Sell now trade " .. AMOUNTS[window.amountIndex] .. " at a time", true
     elseif name == "scroll" then
-        local hidden = math.max(0, #marketRows(id) - VISIBLE_ROWS)
-        window.offset = hidden - whole(report.curVal)
+        local rows = #marketRows(id)
+        local hidden = math.max(0, rows - VISIBLE_ROWS)
+        window.offset = math.max(0, math.min(hidden, hidden - whole(report.curVal)))
+        window.status = "Market rows " .. window.offset + 1 .. " to " .. window.offset + VISIBLE_ROWS .. " of " .. rows
+        window.statusOk = true
     elseif drill then
         local level = economy.setDrill(id, drill, report.curVal)
         window.status, window.statusOk = market.ELEMENT_NAMES[drill] .. " drills set to " .. level, true
