@@ -201,12 +201,16 @@ const int STRIP_LEFT = 212, STRIP_RIGHT = 1068, STRIP_TOP = 4, STRIP_BOTTOM = 34
 TEST(EndToEndScriptErrorLine, IsShownOnScreenForAFewSeconds) {
     TempDir work;
     GameProcess game{work.path()};
-    // The shipped script, whose addUI fails on the first e event only.
+    // The shipped script, whose addUI fails on the first e event only, with a message too long
+    // for one line.
     work.write("ui.lua", work.read("ui.lua") +
                              "\nlocal shippedAddUI, events = addUI, 0\n"
                              "function addUI(...)\n"
                              "    if select('#', ...) > 0 then events = events + 1 end\n"
-                             "    if events == 1 then error('this mistake is shown at the top of the screen') end\n"
+                             "    if events == 1 then\n"
+                             "        error('this mistake is shown at the top of the screen, and cut short where it '\n"
+                             "              .. 'would run into the map: ' .. string.rep('much too long ', 10))\n"
+                             "    end\n"
                              "    return shippedAddUI(...)\n"
                              "end\n");
     ASSERT_TRUE(game.start());
@@ -226,8 +230,10 @@ TEST(EndToEndScriptErrorLine, IsShownOnScreenForAFewSeconds) {
     ASSERT_TRUE(withError.valid());
     const int lit = withError.count(STRIP_LEFT, STRIP_TOP, STRIP_RIGHT, STRIP_BOTTOM, errorText);
     EXPECT_GT(lit, 300) << "no error line at the top of the screen";
-    // One line: nothing of it spills below the strip.
+    // One line, cut short: nothing of it spills below the strip or beside it onto the panels.
     EXPECT_LT(withError.count(STRIP_LEFT, STRIP_BOTTOM + 2, STRIP_RIGHT, STRIP_BOTTOM + 60, errorText), 30);
+    EXPECT_EQ(0, withError.count(200, 0, STRIP_LEFT, STRIP_BOTTOM, errorText) +
+                     withError.count(STRIP_RIGHT, 0, 1080, STRIP_BOTTOM, errorText));
 
     // A few seconds later it is gone.
     while (std::chrono::duration<double>(std::chrono::steady_clock::now() - shown).count() < 6.5) game.pause(0.1);
