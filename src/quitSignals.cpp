@@ -10,18 +10,18 @@ namespace {
 volatile sig_atomic_t quitSignal = 0;
 volatile sig_atomic_t fallbackDelayMs = 0;
 
-// Ends the process by the default action of `signal` (what it would have done without us).
-void endNow(int signal) {
-    ::signal(signal, SIG_DFL);
-    raise(signal);
+// Ends the process by the default action of signal `number`, as if it had never been caught.
+void endNow(int number) {
+    signal(number, SIG_DFL);
+    raise(number);
 }
 
-void onQuitSignal(int signal) {
+void onQuitSignal(int number) {
     if (quitSignal != 0) {
-        endNow(signal);
+        endNow(number);
         return;
     }
-    quitSignal = signal;
+    quitSignal = number;
     if (fallbackDelayMs > 0) {
         itimerval timer{};
         timer.it_value.tv_sec = fallbackDelayMs / 1000;
@@ -32,13 +32,13 @@ void onQuitSignal(int signal) {
 
 void onFallback(int) { endNow(quitSignal != 0 ? quitSignal : SIGTERM); }
 
-void install(int signal, void (*handler)(int), struct sigaction& previous) {
+void install(int number, void (*handler)(int), struct sigaction& previous) {
     struct sigaction action {};
     action.sa_handler = handler;
     sigemptyset(&action.sa_mask);
     // Interrupted system calls of SDL, X and the sound library carry on as if nothing happened.
     action.sa_flags = SA_RESTART;
-    sigaction(signal, &action, &previous);
+    sigaction(number, &action, &previous);
 }
 
 void disarmFallback() {
