@@ -8,6 +8,7 @@
 
 #include "loadGalaxy.h"
 #include "luaTables.h"
+#include "scriptGuard.h"
 #include "startLua.h"
 #include "worldState.h"
 
@@ -257,5 +258,6 @@ const luaL_Reg GAME_FUNCTIONS[] = {
 }  // namespace
 
 void registerGameFunctions(lua_State* L) {
-    for (const luaL_Reg& function : GAME_FUNCTIONS) lua_register(L, function.name, function.func);
+    // Through the guard's wrapper, like every engine function: the memory cap never interrupts them.
+    for (const luaL_Reg& function : GAME_FUNCTIONS) registerEngineFunction(L, function.name, function.func);
 }

@@ -16,6 +16,8 @@
 #include "glHeaders.h"
 #include "hud.h"
 #include "loadGalaxy.h"
+#include "quitSignals.h"
+#include "scriptGuard.h"
 #include "startLua.h"
 #include "textures.h"
 #include "timer.h"
@@ -33,6 +35,8 @@ const float ADDITIVE_COLOUR[4] = {1.0f, 0.0f, 0.0f, 1.0f};
 const float OVERLAY_COLOUR[4] = {0.0f, 0.7f, 0.0f, 1.0f};
 // The numbers of the test event raised by the key e; the script agrees on them.
 const std::vector<float> TEST_EVENT = {1.0f, 6.4f, 9.4f, -94.0f};
+// How long the latest script error stays on screen.
+const uint32_t SCRIPT_ERROR_SHOW_MS = 5000;
 
 float clampPercent(float v) {
     if (v < 0.0f) return 0.0f;
@@ -138,6 +142,9 @@ int Game::startUp(int argc, char** argv) {
         std::fflush(stdout);
         return 1;
     }
+    // Asked to quit (quitSignals.h) during start-up: the first frame ends the game, with the
+    // usual shut-down.
+    if (quitSignalled()) return 0;
     SDL_WM_SetCaption("Quorble", "Quorble?");
     if (options.sdlInput) SDL_WM_GrabInput(SDL_GRAB_ON);
     SDL_ShowCursor(SDL_DISABLE);
@@ -178,6 +185,7 @@ int Game::startUp(int argc, char** argv) {
     luaState = std::make_unique<LuaState>();
     loadScript(lua(), "ui.lua");
     stackDump(lua());
+    if (quitSignalled()) return 0;
 
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
@@ -197,6 +205,7 @@ int Game::startUp(int argc, char** argv) {
         return 1;
     }
     std::cout << "Player initialized" << std::endl;
+    if (quitSignalled()) return 0;
 
     fonts = {hudFont.get()};
     fpsTimeSum = 0.0f;
@@ -207,6 +216,7 @@ int Game::startUp(int argc, char** argv) {
 
     initLua(universe, lua());
     testXML();
+    if (quitSignalled()) return 0;
 
     universe.currentWorld().ships.push_front(Ship({50.0f, 50.0f}, universe.shipTypes[0].name, 1, universe));
 
@@ -346,6 +356,22 @@ void Game::drawOverlay(int dt) {
     universe.player->drawUI();
 }
 
+void Game::drawScriptErrorLine(uint32_t now) {
+    const unsigned count = scriptErrorCount(lua());
+    if (count != scriptErrorsSeen) {
+        scriptErrorsSeen = count;
+        scriptErrorSince = now;
+        scriptErrorText = latestScriptError(lua());
+    }
+    if (scriptErrorText.empty() || now - scriptErrorSince >= SCRIPT_ERROR_SHOW_MS) return;
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluOrtho2D(0, w, 0, h);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    drawScriptError(scriptErrorText, hudFont.get());
+}
+
 void Game::drawDisplays() {
     Universe& universe = *universePtr;
     // Windows start each frame untinted; the radar after them shows its panel as it is.
@@ -362,6 +388,7 @@ void Game::drawDisplays() {
 }
 
 bool Game::frame(uint32_t now) {
+    if (quitRequested || quitSignalled()) return false;
     Universe& universe = *universePtr;
     glLoadIdentity();
 
@@ -417,6 +444,7 @@ bool Game::frame(uint32_t now) {
 
     drawOverlay(dt);
     drawDisplays();
+    drawScriptErrorLine(now);
 
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();

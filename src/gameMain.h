@@ -44,7 +44,8 @@ public:
     Game(const Game&) = delete;
     Game& operator=(const Game&) = delete;
 
-    // Start-up in the fixed order; 0 on success, 1 when the game cannot start.
+    // Start-up in the fixed order; 0 on success, 1 when the game cannot start. Also 0 when a quit
+    // signal arrived during start-up: the first frame then ends the game.
     int startUp(int argc, char** argv);
     // One frame at tick `now`; false once the player has asked to quit.
     bool frame(uint32_t now);
@@ -67,6 +68,8 @@ private:
     void drawBackgroundLayers();
     void drawOverlay(int dt);
     void drawDisplays();
+    // The latest script error, for a few seconds from the frame that first saw it.
+    void drawScriptErrorLine(uint32_t now);
 
     GameOptions options;
     std::unique_ptr<Universe> universePtr;
@@ -89,4 +92,7 @@ private:
     std::array<std::string, 5> debugTexts;
     bool quitRequested = false;
     bool sdlStarted = false;
+    unsigned scriptErrorsSeen = 0;
+    uint32_t scriptErrorSince = 0;
+    std::string scriptErrorText;
 };

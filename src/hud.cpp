@@ -44,6 +44,16 @@ constexpr float BAR_WIDTH = 20.0f;
 constexpr float BAR_BOTTOM = 89.0f;
 constexpr float BAR_TOP = 90.0f;
 
+// The script error strip, in pixels: clear of the radar and map panels by ERROR_MARGIN, its
+// bottom above the windows' tops (95 % of the height) and the mouse-over label centred there.
+constexpr float ERROR_MARGIN = 12.0f;
+constexpr float ERROR_TOP_GAP = 4.0f;
+constexpr float ERROR_HEIGHT = 30.0f;
+constexpr float ERROR_PADDING = 8.0f;
+constexpr float ERROR_TEXT_SIZE = 9.0f;
+constexpr float ERROR_STRIP_COLOUR[4] = {0.0f, 0.0f, 0.0f, 0.65f};
+constexpr float ERROR_TEXT_COLOUR[4] = {1.0f, 0.55f, 0.45f, 1.0f};
+
 // One textured square of half size `s` around the current origin, texture upright.
 void texturedSquare(float s) {
     drawTexturedSquare(s);
@@ -293,6 +303,45 @@ MouseoverTarget mouseoverTarget(Universe& universe, point m) {
         }
     }
     return target;
+}
+
+void drawScriptError(const std::string& line, Font* font) {
+    if (!font || !font->isReady() || line.empty()) return;
+    const float left = PANEL_SIZE + ERROR_MARGIN;
+    const float right = static_cast<float>(w) - PANEL_SIZE - ERROR_MARGIN;
+    const float top = static_cast<float>(h) - ERROR_TOP_GAP;
+    const float bottom = top - ERROR_HEIGHT;
+
+    // The longest start of the line that fits with "..." after it.
+    std::string shown = line;
+    const float room = right - left - 2.0f * ERROR_PADDING;
+    if (Font::textWidth(shown, ERROR_TEXT_SIZE) > room) {
+        size_t fits = 0, tooLong = line.size();
+        while (tooLong - fits > 1) {
+            const size_t middle = (fits + tooLong) / 2;
+            if (Font::textWidth(line.substr(0, middle) + "...", ERROR_TEXT_SIZE) <= room)
+                fits = middle;
+            else
+                tooLong = middle;
+        }
+        shown = line.substr(0, fits) + "...";
+    }
+
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glColor4fv(ERROR_STRIP_COLOUR);
+    glBegin(GL_QUADS);
+    glVertex2f(left, bottom);
+    glVertex2f(left, top);
+    glVertex2f(right, top);
+    glVertex2f(right, bottom);
+    glEnd();
+    // The glyphs are tinted, then the texture unit goes back to replacing colours.
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    glColor4fv(ERROR_TEXT_COLOUR);
+    font->displayText(shown, (left + right) / 2.0f, (bottom + top) / 2.0f, ERROR_TEXT_SIZE, true);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    reportError();
 }
 
 void mouseover(Universe& universe, point m, Font* font, int dt) {

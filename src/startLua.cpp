@@ -8,6 +8,7 @@
 
 #include "basics.h"
 #include "gameLua.h"
+#include "scriptGuard.h"
 #include "ship.h"
 #include "worldState.h"
 #include "xmlValues.h"
@@ -311,7 +312,8 @@ int spawnShip(lua_State* L) {
     return 0;
 }
 
-// The engine functions in the order they are registered.
+// The engine functions in the order they are registered (through registerEngineFunction, so the
+// script's memory cap never interrupts them).
 const luaL_Reg ENGINE_FUNCTIONS[] = {
     {"getPlayerWorld", getPlayerWorld},
     {"getIsPlayerLanded", getIsPlayerLanded},
@@ -334,9 +336,7 @@ const luaL_Reg ENGINE_FUNCTIONS[] = {
 
 Universe* engineUniverse(lua_State* L) { return universeOf(L); }
 
-LuaState::LuaState() : state(luaL_newstate()) {
-    if (state) luaL_openlibs(state);
-}
+LuaState::LuaState() : guard(std::make_unique<ScriptGuard>()), state(openGuardedState(*guard)) {}
 
 LuaState::~LuaState() {
     if (state) lua_close(state);
@@ -345,10 +345,13 @@ LuaState::~LuaState() {
 bool loadScript(lua_State* L, const std::string& path) {
     if (!L) return false;
     int base = lua_gettop(L);
-    if (luaL_loadfile(L, path.c_str()) != 0 || lua_pcall(L, 0, LUA_MULTRET, 0) != 0) {
-        std::string::size_type slash = path.find_last_of('/');
-        std::cout << "Error opening " << (slash == std::string::npos ? path : path.substr(slash + 1)) << std::endl;
-        std::cout << luaErrorText(L, -1) << std::endl;
+    std::string::size_type slash = path.find_last_of('/');
+    // The message goes on a line of its own.
+    const std::string errorPrefix =
+        "Error opening " + (slash == std::string::npos ? path : path.substr(slash + 1)) + "\n";
+    bool loaded = luaL_loadfile(L, path.c_str()) == 0;
+    if (!loaded) reportScriptError(L, errorPrefix.c_str());
+    if (!loaded || !callScript(L, 0, LUA_MULTRET, errorPrefix.c_str())) {
         lua_settop(L, base);
         return false;
     }
@@ -374,12 +377,12 @@ void publishRegistry(Universe& universe, lua_State* L) {
 void initLua(Universe& universe, lua_State* L) {
     if (!L) return;
     publishRegistry(universe, L);
-    for (const luaL_Reg& function : ENGINE_FUNCTIONS) lua_register(L, function.name, function.func);
+    for (const luaL_Reg& function : ENGINE_FUNCTIONS) registerEngineFunction(L, function.name, function.func);
     registerGameFunctions(L);
 
     int base = lua_gettop(L);
     lua_getglobal(L, "addUI");
-    if (lua_pcall(L, 0, LUA_MULTRET, 0) != 0) std::cout << "Lua event error, " << luaErrorText(L, -1) << std::endl;
+    callScript(L, 0, LUA_MULTRET, "Lua event error, ");
     // Whatever "addUI" answered here builds nothing; leave the stack as it was.
     lua_settop(L, base);
 }
@@ -389,7 +392,7 @@ void callPlanetTick(lua_State* L, int planetId) {
     int base = lua_gettop(L);
     lua_getglobal(L, "planetTick");
     lua_pushnumber(L, planetId);
-    if (lua_pcall(L, 1, 0, 0) != 0) std::cout << "Lua event error, " << luaErrorText(L, -1) << std::endl;
+    callScript(L, 1, 0, "Lua event error, ");
     lua_settop(L, base);
 }
 
@@ -398,7 +401,6 @@ void callGameLoaded(lua_State* L) {
     int base = lua_gettop(L);
     lua_getglobal(L, "gameLoaded");
     // The hook is optional: a script without it simply is not told.
-    if (lua_isfunction(L, -1) && lua_pcall(L, 0, 0, 0) != 0)
-        std::cout << "Lua event error, " << luaErrorText(L, -1) << std::endl;
+    if (lua_isfunction(L, -1)) callScript(L, 0, 0, "Lua event error, ");
     lua_settop(L, base);
 }

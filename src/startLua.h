@@ -1,13 +1,16 @@
 // The Lua state of the game and the engine functions offered to "ui.lua".
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "luaTables.h"
 
 class Universe;
+struct ScriptGuard;
 
-// Owns the one Lua state with the standard libraries; closes it when destroyed.
+// Owns the one Lua state with the standard libraries, and the guard that caps its memory and
+// watches every call into it (scriptGuard.h); closes the state when destroyed.
 class LuaState {
 public:
     LuaState();
@@ -17,6 +20,7 @@ public:
     lua_State* get() const { return state; }
 
 private:
+    std::unique_ptr<ScriptGuard> guard;  // outlives the state, whose allocator refers to it
     lua_State* state;
 };
 

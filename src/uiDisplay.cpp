@@ -7,6 +7,7 @@
 
 #include "basics.h"
 #include "luaTables.h"
+#include "scriptGuard.h"
 #include "worldState.h"
 
 namespace {
@@ -189,10 +190,7 @@ bool uiDisplay::update(Universe& universe, std::vector<Font*> fonts, lua_State* 
     }
 
     stackDump(L);
-    if (lua_pcall(L, 1 + pushed, LUA_MULTRET, 0) != 0) {
-        std::cout << "LUA encountered an error in uiDisplay update function: " << luaErrorText(L, -1) << std::endl;
-        lua_pop(L, 1);
-    }
+    callScript(L, 1 + pushed, LUA_MULTRET, "LUA encountered an error in uiDisplay update function: ");
     stackDump(L);
     for (auto& element : elements) element->modified = false;
 
@@ -290,8 +288,7 @@ void uiEvent(Universe& universe, std::vector<float>& event, std::vector<Font*> f
     lua_getglobal(L, "addUI");
     for (float number : event) lua_pushnumber(L, number);
     std::cout << "Event type " << toString(event[0]) << " calling" << std::endl;
-    if (lua_pcall(L, static_cast<int>(event.size()), LUA_MULTRET, 0) != 0) {
-        std::cout << "Lua event error, " << luaErrorText(L, -1) << std::endl;
+    if (!callScript(L, static_cast<int>(event.size()), LUA_MULTRET, "Lua event error, ")) {
         lua_settop(L, base);
         return;
     }

@@ -189,6 +189,10 @@ bool GameProcess::closeWindow() {
     return sent != 0;
 }
 
+void GameProcess::sendSignal(int signal) {
+    if (pid > 0 && running()) kill(pid, signal);
+}
+
 std::string GameProcess::artefactDirectory() {
     std::string path = std::string(QUORBLE_SOURCE_DIR) + "/build/test-artefacts/";
     fs::create_directories(path);

@@ -64,6 +64,8 @@ public:
     void clickAt(float x, float y);
     // Asks the window to close, as a window manager's close button does.
     bool closeWindow();
+    // Sends a signal to the game, as a desktop or a terminal does to end it.
+    void sendSignal(int signal);
     // Saves a screenshot of the whole screen as PNG under `name` in the artefact folder and
     // returns its pixels.
     Screenshot screenshot(const std::string& name);

@@ -8,8 +8,6 @@
 // Plays in a copy of DATA_DIRECTORY, so its saves are never touched. Exit status 0 when every
 // frame ran and the stack stayed level.
 #include <SDL/SDL.h>
-#include <dlfcn.h>
-#include <link.h>
 #include <lua5.1/lua.hpp>
 
 #include <boost/filesystem.hpp>
@@ -21,8 +19,10 @@
 #include "contentCopy.h"
 #include "displayWait.h"
 #include "gameMain.h"
+#include "glDriverPin.h"
 #include "input.h"
 #include "player.h"
+#include "scriptGuard.h"
 #include "worldState.h"
 #include "wormhole.h"
 
@@ -84,20 +84,6 @@ void scriptFrame(int frame, int last, Universe& universe) {
     if (frame == last) input.pushEvent({InputEvent::Quit, 0});
 }
 
-// Keeps the loaded GL driver mapped until the process ends. The driver is unloaded when the
-// window closes, before the leak checker runs at exit; the memory it keeps for good could then
-// no longer be told from the game's. Pinned, it is named and its own suppressions apply.
-void pinGlDriver() {
-    dl_iterate_phdr(
-        [](dl_phdr_info* info, size_t, void*) {
-            const std::string name = info->dlpi_name ? info->dlpi_name : "";
-            if (name.find("_dri.so") != std::string::npos)
-                dlopen(name.c_str(), RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
-            return 0;
-        },
-        nullptr);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -153,6 +139,9 @@ int main(int argc, char** argv) {
             }
             std::cerr << "scripted play: " << played << " frames, Lua stack at " << height << " throughout"
                       << (status == 0 ? "" : " (see above)") << std::endl;
+            // Normal play must stay far below the budget that stops runaway scripts.
+            std::cerr << "slowest script call: " << slowestScriptCall(game.lua()) << " ms of budget "
+                      << SCRIPT_CALL_BUDGET_MS << " ms" << std::endl;
         }
     }
     boost::system::error_code ignored;
