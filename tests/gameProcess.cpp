@@ -147,17 +147,21 @@ void GameProcess::moveMouseRelative(int dx, int dy) {
 
 void GameProcess::moveCursorTo(float x, float y) {
     const float CURSOR_STEP = 0.15f;  // percent of the screen per mouse count
-    for (int i = 0; i < 8; ++i) {
-        moveMouseRelative(-100, 100);
-        pause(0.05);
+    // Small moves: the game re-centres the X pointer only once a frame, and when slow frames let
+    // several moves pile up, a large one would run the pointer into the screen's edge and lose
+    // part of the motion.
+    const int MOST_PER_MOVE = 25;
+    for (int i = 0; i < 32; ++i) {  // 800 counts each way: from anywhere into the corner
+        moveMouseRelative(-MOST_PER_MOVE, MOST_PER_MOVE);
+        pause(0.02);
     }
     int dx = static_cast<int>(std::lround(x / CURSOR_STEP));
     int dy = -static_cast<int>(std::lround(y / CURSOR_STEP));
     while (dx != 0 || dy != 0) {
-        int sx = std::max(-60, std::min(60, dx));
-        int sy = std::max(-60, std::min(60, dy));
+        int sx = std::max(-MOST_PER_MOVE, std::min(MOST_PER_MOVE, dx));
+        int sy = std::max(-MOST_PER_MOVE, std::min(MOST_PER_MOVE, dy));
         moveMouseRelative(sx, sy);
-        pause(0.05);
+        pause(0.02);
         dx -= sx;
         dy -= sy;
     }
