@@ -17,6 +17,8 @@ const double STARTUP_SECONDS = 30.0;
 const point FLIGHT_CLOSE{50.0f, 23.0f};
 const point PLANET_CLOSE{85.0f, 21.7f};
 const point FIRST_GOOD_BUY{73.0f, 61.7f};
+// What the game prints for each element when a window tells the script of a change.
+const char* const ELEMENT_REPORT = ", type";
 
 using Attributes = std::map<std::string, std::string>;
 
@@ -101,9 +103,6 @@ protected:
         work.write(savePath(to, "universeSAV.xml"), universe);
     }
 
-    void moveCursorTo(float x, float y) { game.moveCursorTo(x, y); }
-    void clickAt(float x, float y) { game.clickAt(x, y); }
-
     // Attributes of the first element named `element` whose `name` is `value` in a content file.
     Attributes contentElement(const std::string& file, const std::string& root, const std::string& element,
                               const std::string& value, Attributes* parent = nullptr) {
@@ -174,7 +173,7 @@ TEST_F(EndToEndPlay, FlyFightLandTradeSaveLoadAndWarp) {
 
     // Gravity walls with both buttons.
     size_t beforeWalls = game.outputSize();
-    moveCursorTo(70.0f, 70.0f);
+    game.moveCursorTo(70.0f, 70.0f);
     game.mouseDown(1);
     game.pause(0.5);
     game.mouseUp(1);
@@ -196,10 +195,8 @@ TEST_F(EndToEndPlay, FlyFightLandTradeSaveLoadAndWarp) {
     game.pause(0.3);
     game.screenshot("play-05-first-window");
     bool planetWindowShown = game.output().find("Set name: planetWindow", beforeWindow) != std::string::npos;
-    if (planetWindowShown)
-        clickAt(PLANET_CLOSE.x, PLANET_CLOSE.y);
-    else
-        clickAt(FLIGHT_CLOSE.x, FLIGHT_CLOSE.y);
+    point close = planetWindowShown ? PLANET_CLOSE : FLIGHT_CLOSE;
+    EXPECT_TRUE(game.clickUntil(close.x, close.y, ELEMENT_REPORT)) << "the window did not answer its Close button";
     Attributes afterFlightWindow = save(4);
     EXPECT_EQ(afterFlightWindow["keysOn"], "1");
 
@@ -225,11 +222,9 @@ TEST_F(EndToEndPlay, FlyFightLandTradeSaveLoadAndWarp) {
     ASSERT_TRUE(game.waitForOutput("Set name: planetWindow", 5.0, beforeWindow)) << game.output().substr(beforeWindow);
     game.pause(0.3);
     game.screenshot("play-06-planet-window");
-    size_t beforeTrade = game.outputSize();
-    clickAt(FIRST_GOOD_BUY.x, FIRST_GOOD_BUY.y);
-    EXPECT_NE(game.output().find("Lua debug:Bought 1 ", beforeTrade), std::string::npos) << "the buy button answered";
+    EXPECT_TRUE(game.clickUntil(FIRST_GOOD_BUY.x, FIRST_GOOD_BUY.y, "Lua debug:Bought 1 ")) << "the buy button answered";
     game.screenshot("play-07-traded");
-    clickAt(PLANET_CLOSE.x, PLANET_CLOSE.y);
+    EXPECT_TRUE(game.clickUntil(PLANET_CLOSE.x, PLANET_CLOSE.y, ELEMENT_REPORT));
     game.pause(0.3);
     game.screenshot("play-08-window-closed");
     Attributes closed = save(4);

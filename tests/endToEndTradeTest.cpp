@@ -24,6 +24,8 @@ const point CLOSE_BUTTON{85.0f, 21.7f};
 const point SCROLL_DOWN{93.45f, 33.0f};
 const float BUY_X = 73.0f, SELL_X = 80.0f, ITEM_BUY_X = 87.5f;
 const int VISIBLE_ROWS = 9;
+// What the game prints for each element when a window tells the script of a change.
+const char* const ELEMENT_REPORT = ", type";
 
 // Centre height of market row `row` (1 is the goods header).
 float rowY(int row) { return 65.7f - 4.0f * static_cast<float>(row - 1); }
@@ -70,11 +72,10 @@ protected:
         ASSERT_TRUE(game->waitForOutput("Set name: " + name, 5.0, before)) << game->output().substr(before);
         game->pause(0.4);
     }
-    // Clicks and waits for the window's status line in the log.
+    // Clicks and waits for what the window answers (its status line in the log).
     void clickFor(point where, const std::string& expected) {
         size_t before = game->outputSize();
-        game->clickAt(where.x, where.y);
-        EXPECT_TRUE(game->waitForOutput(expected, 5.0, before))
+        EXPECT_TRUE(game->clickUntil(where.x, where.y, expected))
             << "clicked (" << where.x << ", " << where.y << "), waiting for " << expected << "\n"
             << game->output().substr(before);
     }
@@ -134,7 +135,7 @@ TEST_F(EndToEndTrade, LandBuyFlySellFitSaveQuitAndLoad) {
     // Buy twenty units of Crystals, ten at a time.
     const long spent = tradeTwentyCrystals(*home, true);
     game->screenshot("trade-02-bought");
-    clickFor(CLOSE_BUTTON, "");
+    clickFor(CLOSE_BUTTON, ELEMENT_REPORT);
     ASSERT_TRUE(pilot.read(state));
     EXPECT_EQ("20", state.data["cargo_Crystals"]);
     EXPECT_EQ(startCredits - spent, std::stol(state.data["credits"]));
@@ -165,17 +166,17 @@ TEST_F(EndToEndTrade, LandBuyFlySellFitSaveQuitAndLoad) {
     const int engine = indexOf(market->equipment, "Kestrel Drive");
     ASSERT_GT(engine, 0);
     int row = 1 + static_cast<int>(market->goods.size()) + 1 + engine;
-    for (; row > VISIBLE_ROWS; --row) clickFor(SCROLL_DOWN, "");
+    for (; row > VISIBLE_ROWS; --row) clickFor(SCROLL_DOWN, "Lua debug:Market rows");
     clickFor({ITEM_BUY_X, rowY(row)}, "Lua debug:Fitted Kestrel Drive: thrust 6 -> 9");
     game->screenshot("trade-05-fitted");
-    clickFor(CLOSE_BUTTON, "");
+    clickFor(CLOSE_BUTTON, ELEMENT_REPORT);
 
     // The flight window shows the new engine.
     takeOff(pilot);
     openWindow("flightWindow");
     EXPECT_NE(game->output().rfind("Lua debug:Kestrel Drive:"), std::string::npos);
     game->screenshot("trade-06-flight-window");
-    game->clickAt(50.0f, 23.0f);
+    clickFor({50.0f, 23.0f}, ELEMENT_REPORT);
 
     // Save, quit, start again, load: the same credits, cargo and engine.
     ShipState saved;

@@ -165,13 +165,23 @@ void GameProcess::moveCursorTo(float x, float y) {
         dx -= sx;
         dy -= sy;
     }
-    pause(0.2);
+    pause(0.4);
 }
 
 void GameProcess::clickAt(float x, float y) {
     moveCursorTo(x, y);
     click(1);
     pause(0.4);
+}
+
+bool GameProcess::clickUntil(float x, float y, const std::string& expected, int attempts) {
+    for (int attempt = 0; attempt < attempts; ++attempt) {
+        size_t before = outputSize();
+        moveCursorTo(x, y);
+        click(1);
+        if (waitForOutput(expected, 5.0, before)) return true;
+    }
+    return false;
 }
 
 bool GameProcess::closeWindow() {

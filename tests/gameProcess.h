@@ -62,6 +62,10 @@ public:
     void moveCursorTo(float x, float y);
     // Clicks the left button there and gives the game a moment to answer.
     void clickAt(float x, float y);
+    // Clicks there until `expected` shows in the output after the click (at most `attempts`
+    // tries, five seconds each). The game takes a click before it applies its frame's mouse
+    // motion, so when a frame stalls the click can land where the cursor was. True once seen.
+    bool clickUntil(float x, float y, const std::string& expected, int attempts = 3);
     // Asks the window to close, as a window manager's close button does.
     bool closeWindow();
     // Sends a signal to the game, as a desktop or a terminal does to end it.
