@@ -12,9 +12,13 @@ namespace {
 
 // Braking is planned at less than any engine's thrust, so turning and key timing have slack.
 constexpr float PLANNED_DECELERATION = 0.00025f;
-constexpr float CRUISE_SPEED = 4.0f;       // units per ms, far from the target
+constexpr float CRUISE_SPEED = 5.0f;       // units per ms, far from the target
 constexpr float CLOSE_ENOUGH_SPEED = 0.05f;
 constexpr int LONGEST_BURN_MS = 900;
+// Far off the wanted velocity (just after a launch, whose kick grows as frames slow down) one
+// long burn saves many steps.
+constexpr int LONGEST_BIG_BURN_MS = 3000;
+constexpr float BIG_CHANGE = 1.0f;
 constexpr double LEAD_MS = 300.0;          // the ship reacts this long after the state was saved
 
 float wrapAngle(float a) {
@@ -181,7 +185,8 @@ ShipState Autopilot::flyTo(const std::vector<std::string>& targets, double secon
         float turn = wrapAngle(std::atan2(change.y, change.x) - state.theta);
         float turnMs = std::abs(turn) / turnSpeed;
         if (turnMs > 15.0f) game.holdKey(turn > 0.0f ? "a" : "d", turnMs / 1000.0f);
-        game.holdKey("w", std::min(needed / thrust, static_cast<float>(LONGEST_BURN_MS)) / 1000.0f);
+        const int longest = needed > BIG_CHANGE ? LONGEST_BIG_BURN_MS : LONGEST_BURN_MS;
+        game.holdKey("w", std::min(needed / thrust, static_cast<float>(longest)) / 1000.0f);
     }
     log += "gave up\n";
     state.landed = false;
