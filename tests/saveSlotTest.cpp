@@ -2,6 +2,7 @@
 // pair of files or its whole new pair, never one of each.
 #include <gtest/gtest.h>
 
+#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -114,14 +115,7 @@ TEST(SaveSlotKill, EveryKillLeavesAWholePair) {
         universe->getPlanet(0)->setExtraData({{"generation", std::to_string(generation)}});
     };
     stamp(0);
-    auto started = std::chrono::steady_clock::now();
     ASSERT_TRUE(universe->saveGame("1"));
-    ASSERT_TRUE(universe->saveGame("1"));
-    // Kills fall anywhere in the first few saves of each child, however fast this machine saves.
-    const long saveMicroseconds = std::max(1000L, static_cast<long>(std::chrono::duration_cast<std::chrono::microseconds>(
-                                                                         std::chrono::steady_clock::now() - started)
-                                                                         .count() /
-                                                                     2));
 
     std::mt19937 random(20261208);
     long newest = 0;
@@ -129,20 +123,48 @@ TEST(SaveSlotKill, EveryKillLeavesAWholePair) {
     int interrupted = 0;  // kills that caught a save half-written
     const int KILLS = 60;
     for (int kill = 1; kill <= KILLS; ++kill) {
+        int progress[2];
+        ASSERT_EQ(0, pipe(progress));
         std::fflush(stdout);
         pid_t child = fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
-            // Saves for ever, each stamped with a later generation, until killed.
+            // Saves for ever, each stamped with a later generation, telling the parent after each.
+            close(progress[0]);
             for (long generation = kill * 100000L;; ++generation) {
                 stamp(generation);
                 universe->saveGame("1");
+                if (write(progress[1], "s", 1) != 1) _exit(1);
             }
         }
-        usleep(static_cast<useconds_t>(random() % (4 * saveMicroseconds)));
+        close(progress[1]);
+        // Let the child finish zero to two saves, then kill it somewhere in the next one (timed
+        // by how long its saves take here and now, whatever the machine's load).
+        auto waitForSave = [&] {
+            pollfd ready{progress[0], POLLIN, 0};
+            char done = 0;
+            return poll(&ready, 1, 20000) == 1 && read(progress[0], &done, 1) == 1;
+        };
+        ASSERT_TRUE(waitForSave()) << "the child never saved";
+        auto lastSave = std::chrono::steady_clock::now();
+        long saveMicroseconds = 0;
+        for (int more = static_cast<int>(random() % 3); more > 0; --more) {
+            ASSERT_TRUE(waitForSave());
+            auto now = std::chrono::steady_clock::now();
+            saveMicroseconds = std::chrono::duration_cast<std::chrono::microseconds>(now - lastSave).count();
+            lastSave = now;
+        }
+        if (saveMicroseconds == 0) {
+            ASSERT_TRUE(waitForSave());
+            saveMicroseconds = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() -
+                                                                                     lastSave)
+                                   .count();
+        }
+        usleep(static_cast<useconds_t>(random() % std::max(1L, saveMicroseconds)));
         ::kill(child, SIGKILL);
         int status = 0;
         waitpid(child, &status, 0);
+        close(progress[0]);
         ASSERT_TRUE(WIFSIGNALED(status));
         if (dir.exists("saves/.1.new")) ++interrupted;
 
@@ -158,8 +180,7 @@ TEST(SaveSlotKill, EveryKillLeavesAWholePair) {
         if (inUniverse > newest) ++newPairs;
         newest = inUniverse;
     }
-    // The kills fell at different moments: many rounds got a new pair in, and many caught a save
-    // in the middle.
-    EXPECT_GT(newPairs, KILLS / 10) << interrupted << " interrupted";
-    EXPECT_GT(interrupted, KILLS / 10) << newPairs << " new pairs";
+    // Every round got new pairs in before its kill, and the kills caught many saves in the middle.
+    EXPECT_EQ(newPairs, KILLS);
+    EXPECT_GT(interrupted, KILLS / 10);
 }
