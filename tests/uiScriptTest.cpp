@@ -252,7 +252,7 @@ TEST_F(ShippedScript, EquipmentIsBoughtAndFittedAtOnce) {
     universe->player->takeDamage(100.0f);
     pressE();
     uiDisplay& window = universe->displays[0];
-    EXPECT_EQ("Repair 100", text(window, "repair"));
+    EXPECT_EQ("Repair 50", text(window, "repair"));
 
     clickAndUpdate("fit1");
     EXPECT_EQ("Basic Engine is already fitted", text(window, "statusLine"));
@@ -293,14 +293,17 @@ TEST_F(ShippedScript, EquipmentIsBoughtAndFittedAtOnce) {
     EXPECT_EQ(4u, universe->player->getArmament().size());
     EXPECT_EQ("950", player("credits"));
 
-    // Repairs cost a credit per hit point.
+    // Repairs cost half a credit a hit point, counted from zero when the hull is below it.
     universe->player->takeDamage(250.0f);
     clickAndUpdate("amount");  // any click brings the window up to date
-    EXPECT_EQ("Repair 250", text(window, "repair"));
+    EXPECT_EQ("Repair 125", text(window, "repair"));
     clickAndUpdate("repair");
-    EXPECT_EQ("Hull repaired for 250 cr", text(window, "statusLine"));
+    EXPECT_EQ("Hull repaired for 125 cr", text(window, "statusLine"));
     EXPECT_FLOAT_EQ(900.0f, universe->player->getHealth());
-    EXPECT_EQ("700", player("credits"));
+    EXPECT_EQ("825", player("credits"));
+    universe->player->takeDamage(5000.0f);
+    clickAndUpdate("amount");
+    EXPECT_EQ("Repair 450", text(window, "repair"));
 }
 
 TEST_F(ShippedScript, DrillSlidersWriteBack) {

@@ -24,7 +24,7 @@ local CHEAPEST = 0.25
 -- A planet buys for this share of what it sells for, so buying and selling in one place loses.
 local SELL_SHARE = 0.85
 -- Credits per hit point of hull repair.
-market.REPAIR_PRICE = 1
+market.REPAIR_PRICE = 0.5
 
 -- A number from the engine's text (planet and player data are text), 0 when there is none.
 local function number(value)
@@ -291,9 +291,12 @@ function market.buyEquipment(id, index)
     return changeLine(info, ship, getPlayerShip(), slot), true
 end
 
--- Repairs the hull to its full hit points for REPAIR_PRICE credits per point.
+-- Repairs the hull to its full hit points for REPAIR_PRICE credits per point. A ship never dies
+-- and its hit points can fall below zero; the repair counts from zero, so it never costs more
+-- than a new hull's worth of points.
 function market.repairCost(ship)
-    return math.max(0, math.ceil((number(ship.maxHitpoints) - number(ship.hitpoints)) * market.REPAIR_PRICE))
+    local missing = number(ship.maxHitpoints) - math.max(0, number(ship.hitpoints))
+    return math.max(0, math.ceil(missing * market.REPAIR_PRICE))
 end
 
 function market.repair()
