@@ -3,8 +3,6 @@
 // shader must look like the 100 stacked layers it replaces (kept in tests/reference).
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -164,7 +162,7 @@ protected:
         textures.assign(24, 0);
         textures[17] = loadSingleTexture(shippedDataDirectory() + "flame.tga", 1);
         glViewport(0, 0, WIDTH, HEIGHT);
-        layered = program(std::string(QUORBLE_SOURCE_DIR) + "/tests/reference/");
+        layered = program(referenceShaderDirectory());
         onePass = program(shippedDataDirectory());
     }
 
@@ -196,11 +194,8 @@ protected:
             .apply();
         Wormhole hole(0, {1000.0f, -2000.0f}, 350.0f, 1, {0.0f, 0.0f}, shaders);
         hole.draw(now);
-        std::vector<unsigned char> pixels(static_cast<size_t>(WIDTH) * HEIGHT * 3);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(0, 0, WIDTH, HEIGHT, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
         glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-        return pixels;
+        return readScreen(WIDTH, HEIGHT);
     }
 
     std::vector<unsigned> savedTextures;
@@ -226,19 +221,11 @@ TEST_F(WormholeDrawingTest, OnePassLooksLikeTheStackedLayers) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::vector<unsigned char> slow = picture(layered, c.look, c.viewHeight, c.now);
-        const std::vector<unsigned char> fast = picture(onePass, c.look, c.viewHeight, c.now);
-        int largest = 0;
-        long farOff = 0, lit = 0;
-        for (size_t i = 0; i < slow.size(); ++i) {
-            const int gap = std::abs(static_cast<int>(slow[i]) - static_cast<int>(fast[i]));
-            largest = std::max(largest, gap);
-            if (gap > 2) ++farOff;
-            if (slow[i] > 40) ++lit;
-        }
-        EXPECT_LE(largest, 3);
-        EXPECT_LT(static_cast<double>(farOff) / static_cast<double>(slow.size()), 0.001);
-        EXPECT_GT(lit, 100) << "the wormhole should show";
+        const PictureDifference d =
+            comparePictures(picture(layered, c.look, c.viewHeight, c.now), picture(onePass, c.look, c.viewHeight, c.now));
+        EXPECT_LE(d.largest, 3);
+        EXPECT_LT(d.farOffShare, 0.001);
+        EXPECT_GT(d.lit, 100) << "the wormhole should show";
     }
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
