@@ -424,6 +424,8 @@ bool Game::frame(uint32_t now) {
     topRightUI(universe.currentWorld(), universe.player.get());
 
     SDL_GL_SwapBuffers();
-    glClear(GL_COLOR_BUFFER_BIT);
+    // The one-pass background writes every pixel first thing next frame, so clearing would be
+    // wasted; the layer-by-layer background blends onto what it finds and needs the clear.
+    if (!backgroundPass || !backgroundPass->usable()) glClear(GL_COLOR_BUFFER_BIT);
     return true;
 }
