@@ -77,6 +77,21 @@ void processWormholes(Universe& universe, int now) {
     for (Wormhole& wormhole : wormholes) wormhole.update(universe, now);
 }
 
+void drawFrameGraph(const std::vector<int>& history, unsigned index, int width, std::vector<float>& vertices) {
+    // One array for GL: five thousand single vertex calls cost more than drawing the line.
+    const size_t count = history.size();
+    vertices.resize(2 * count);
+    const float step = static_cast<float>(width) / static_cast<float>(count);
+    for (size_t j = 0; j < count; ++j) {
+        vertices[2 * j] = static_cast<float>(j) * step;
+        vertices[2 * j + 1] = 3.0f * static_cast<float>(history[(index + j) % count]) + 5.0f;
+    }
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(2, GL_FLOAT, 0, vertices.data());
+    glDrawArrays(GL_LINE_STRIP, 0, static_cast<GLsizei>(count));
+    glDisableClientState(GL_VERTEX_ARRAY);
+}
+
 void respawnShips(Universe& universe) {
     WorldState& world = universe.currentWorld();
     if (world.ships.size() > static_cast<size_t>(RESPAWN_THRESHOLD)) return;
@@ -314,11 +329,7 @@ void Game::drawOverlay(int dt) {
     glEnd();
 
     glColor3f(0.3f, 0.3f, 1.0f);
-    glBegin(GL_LINE_STRIP);
-    float step = static_cast<float>(w) / HISTORY_SIZE;
-    for (int j = 0; j < HISTORY_SIZE; ++j)
-        glVertex2f(j * step, 3.0f * frameHistory[(historyIndex + j) % HISTORY_SIZE] + 5.0f);
-    glEnd();
+    drawFrameGraph(frameHistory, historyIndex, w, graphVertices);
 
     debugTexts[1] = "Ships: " + toString(static_cast<float>(world.ships.size()));
     debugTexts[2] = "Projectiles: " + toString(static_cast<float>(world.projectiles.size()));
