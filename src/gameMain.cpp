@@ -16,6 +16,7 @@
 #include "glHeaders.h"
 #include "hud.h"
 #include "loadGalaxy.h"
+#include "spriteBatch.h"
 #include "startLua.h"
 #include "textures.h"
 #include "timer.h"
@@ -46,11 +47,19 @@ point mouseToGame(point p, float left, float right, float bottom, float top) {
 }
 
 void processProjectiles(WorldState& world, Universe& universe, int dt, int now) {
+    // The pass is additive, so the order of the shots does not change the picture: they are
+    // gathered and drawn as one array per texture instead of one small draw each.
+    SpriteBatch shots;
     for (auto it = world.projectiles.begin(); it != world.projectiles.end();) {
-        if (it->update(dt, world, universe, now))
+        if (it->update(dt, world, universe, now, &shots))
             ++it;
         else
             it = world.projectiles.erase(it);
+    }
+    if (!shots.empty()) {
+        // Each shot set white before its square; the colour stays so for what follows.
+        glColor3f(1.0f, 1.0f, 1.0f);
+        shots.draw();
     }
     glBindTexture(GL_TEXTURE_2D, 0);
 }
