@@ -1,13 +1,15 @@
-// Textured squares gathered while objects update and drawn afterwards as one draw per texture,
-// for passes whose blending does not depend on the order of drawing (the additive pass).
+// Textured squares gathered while objects update or are looked at, and drawn afterwards as one
+// draw per texture: one small draw each costs a software renderer time and memory.
 #pragma once
 
 #include <vector>
 
 #include "basics.h"
 
-// Holds the squares of one pass until `draw`; what it draws is what drawing each square on its
-// own (translate, rotate, bind, textured square) would have drawn, in another order.
+// Holds squares until `draw`; what it draws is what drawing each square on its own (translate,
+// rotate, bind, textured square) would have drawn. Squares of one texture keep the order they
+// were added in; squares of different textures are reordered, so a batch of several textures
+// belongs to a pass whose blending does not depend on order (the additive pass).
 class SpriteBatch {
 public:
     // A square of half size `half` around `centre`, turned clockwise by `degrees`, textured as
