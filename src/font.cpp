@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <iostream>
+#include <map>
 #include <numeric>
 
 #include "glHeaders.h"
@@ -135,6 +136,10 @@ Font::Font(const std::string& fileName) {
         return;
     }
     std::vector<GlyphImage> images(GLYPH_COUNT);
+    // Codes the font has no glyph for (the control codes) all show its missing-glyph box: the
+    // atlas holds each glyph once, and the codes sharing it share its place.
+    std::vector<int> sameAs(GLYPH_COUNT, -1);
+    std::map<FT_UInt, int> firstCodeOfGlyph;
     for (int i = 0; i < GLYPH_COUNT; ++i) {
         if (FT_Load_Char(face, i, FT_LOAD_RENDER) != 0) {
             std::cout << "Error loading character" << std::endl;
@@ -149,7 +154,11 @@ Font::Font(const std::string& fileName) {
         m.yMax = glyph->bitmap_top * 64;
         m.yMin = m.yMax - static_cast<int>(glyph->metrics.height);
         m.advance = static_cast<int>(glyph->advance.x);
-        images[i] = glyphImage(glyph->bitmap);
+        auto known = firstCodeOfGlyph.emplace(FT_Get_Char_Index(face, static_cast<FT_ULong>(i)), i);
+        if (known.second)
+            images[i] = glyphImage(glyph->bitmap);
+        else
+            sameAs[i] = known.first->second;
     }
 
     const int height = packAtlas(images);
@@ -167,6 +176,8 @@ Font::Font(const std::string& fileName) {
         r.bottom = static_cast<float>(image.atlasY + FRAME) / static_cast<float>(height);
         r.top = static_cast<float>(image.atlasY + FRAME + image.rows) / static_cast<float>(height);
     }
+    for (int i = 0; i < GLYPH_COUNT; ++i)
+        if (sameAs[i] >= 0) regions[i] = regions[sameAs[i]];
 
     glGenTextures(1, &atlas);
     glBindTexture(GL_TEXTURE_2D, atlas);
