@@ -1,6 +1,8 @@
 // Smoke: each unit quad is one particle of a puff. Its z carries the particle's place in the
 // puff (z - 100 for even particles), which with the puff's random number scatters it; older
-// puffs (low lifetime) have spread, grown and drifted further.
+// puffs (low lifetime) have spread, grown and drifted further. The tint of the colour ramp and the
+// fade depend on the puff's age alone, so they are looked up here, per corner, and not for every
+// pixel the particle covers.
 #version 120
 
 uniform vec2 velocity;
@@ -12,8 +14,10 @@ uniform vec2 position;
 uniform float rand;
 uniform float lifetime;
 
+uniform sampler2D color;
+
 varying vec2 texel;
-varying float age;
+varying vec4 tint;
 
 float hash(float n) {
     return fract(sin(n) * 43758.5453);
@@ -26,7 +30,9 @@ void main() {
     float key = rand * 0.731 + place * 17.13 + even * 3.7;
     float direction = hash(key) * 6.28318;
     float reach = sqrt(hash(key + 1.913));
-    age = clamp(1.0 - lifetime, 0.0, 1.0);
+    float age = clamp(1.0 - lifetime, 0.0, 1.0);
+    tint = texture2DLod(color, vec2(age, 0.5), 0.0);
+    tint.a *= (1.0 - age * age) * 0.55;
     vec2 drift = velocity * time * 0.25;
     vec2 spread = vec2(cos(direction), sin(direction)) * reach * size * (0.15 + 0.85 * age);
     float turn = direction + spinSpeed * time * (even > 0.5 ? 1.0 : -1.0);

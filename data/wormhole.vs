@@ -1,21 +1,18 @@
-// Wormhole: each of the 100 stacked unit squares (layer = z in [0, 1)) becomes one ring of a
-// funnel, deeper rings smaller and turning faster; the twist between neighbouring rings lines
-// their bright arcs up into spiral arms.
-#version 120
+// Wormhole, drawn in one pass. The engine sends 100 stacked unit squares (layer = z in [0, 1)),
+// one per ring of the funnel; the first becomes the whole mouth and its fragments add up every
+// ring that covers them (wormhole.fs), the other 99 are sent out of view and cost nothing.
+#version 130
 
-uniform float time;
 uniform float radius;
 
-varying vec2 local;
-varying float layer;
+out vec2 offset;  // from the centre, in game units
 
 void main() {
-    layer = gl_Vertex.z;
-    local = gl_Vertex.xy;
-    float spin = time * (0.5 + 2.0 * layer) + layer * 6.0;
-    float scale = radius * (1.0 - 0.93 * sqrt(layer));
-    float c = cos(spin);
-    float s = sin(spin);
-    vec2 turned = vec2(c * local.x - s * local.y, s * local.x + c * local.y) * scale;
-    gl_Position = gl_ModelViewProjectionMatrix * vec4(turned, 0.0, 1.0);
+    if (gl_Vertex.z > 0.0) {
+        offset = vec2(0.0);
+        gl_Position = vec4(2.0, 2.0, 2.0, 1.0);
+        return;
+    }
+    offset = gl_Vertex.xy * radius;
+    gl_Position = gl_ModelViewProjectionMatrix * vec4(offset, 0.0, 1.0);
 }

@@ -1,4 +1,5 @@
-// The one text renderer: 128 glyph textures rendered once from a TrueType font with FreeType.
+// The one text renderer: 128 glyphs rendered once from a TrueType font with FreeType into one
+// atlas texture, a string drawn as one batch of quads.
 #pragma once
 
 #include <string>
@@ -18,11 +19,21 @@ struct metrics {
     int advance = 0;
 };
 
-// The process-wide glyph set (one per process; a Font does not own it).
+// The process-wide glyph set (one per process; a Font does not own it). Every character's
+// texture is the atlas of the font built last.
 extern unsigned letterTextures[128];
 extern std::vector<metrics> letterMetrics;
 extern FT_Face face;
 
+// Where a glyph's bitmap lies in the atlas, in texture coordinates (left/bottom to right/top).
+struct GlyphRegion {
+    float left = 0.0f;
+    float bottom = 0.0f;
+    float right = 0.0f;
+    float top = 0.0f;
+};
+
+// Owns the atlas texture its glyphs are drawn from.
 class Font {
 public:
     explicit Font(const std::string& fileName);
@@ -33,6 +44,8 @@ public:
     // Draws text with its baseline start at (x, y), or its box centred there.
     void displayText(const std::string& text, float x, float y, float size, bool centred);
     bool isReady() const { return ready; }
+    unsigned atlasTexture() const { return atlas; }
+    const GlyphRegion& region(int code) const { return regions[static_cast<size_t>(code)]; }
 
     // Width and height of the centring box of `text` at `size` (what displayText centres on).
     static float textWidth(const std::string& text, float size);
@@ -40,6 +53,8 @@ public:
 
 private:
     bool ready = false;
+    unsigned atlas = 0;
+    std::vector<GlyphRegion> regions = std::vector<GlyphRegion>(128);
     FT_Library library = nullptr;
     // The face this font opened into `face`, released with the library.
     FT_Face ownFace = nullptr;

@@ -18,6 +18,7 @@
 #include "loadGalaxy.h"
 #include "quitSignals.h"
 #include "scriptGuard.h"
+#include "spriteBatch.h"
 #include "startLua.h"
 #include "textures.h"
 #include "timer.h"
@@ -50,11 +51,19 @@ point mouseToGame(point p, float left, float right, float bottom, float top) {
 }
 
 void processProjectiles(WorldState& world, Universe& universe, int dt, int now) {
+    // The pass is additive, so the order of the shots does not change the picture: they are
+    // gathered and drawn as one array per texture instead of one small draw each.
+    SpriteBatch shots;
     for (auto it = world.projectiles.begin(); it != world.projectiles.end();) {
-        if (it->update(dt, world, universe, now))
+        if (it->update(dt, world, universe, now, &shots))
             ++it;
         else
             it = world.projectiles.erase(it);
+    }
+    if (!shots.empty()) {
+        // Each shot set white before its square; the colour stays so for what follows.
+        glColor3f(1.0f, 1.0f, 1.0f);
+        shots.draw();
     }
     glBindTexture(GL_TEXTURE_2D, 0);
 }
@@ -86,6 +95,21 @@ void afterGameLoaded(Universe& universe, lua_State* L) {
     // saved with a window open would otherwise load with the ship unsteerable.
     if (universe.player) universe.player->setInput(true);
     callGameLoaded(L);
+}
+
+void drawFrameGraph(const std::vector<int>& history, unsigned index, int width, std::vector<float>& vertices) {
+    // One array for GL: five thousand single vertex calls cost more than drawing the line.
+    const size_t count = history.size();
+    vertices.resize(2 * count);
+    const float step = static_cast<float>(width) / static_cast<float>(count);
+    for (size_t j = 0; j < count; ++j) {
+        vertices[2 * j] = static_cast<float>(j) * step;
+        vertices[2 * j + 1] = 3.0f * static_cast<float>(history[(index + j) % count]) + 5.0f;
+    }
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(2, GL_FLOAT, 0, vertices.data());
+    glDrawArrays(GL_LINE_STRIP, 0, static_cast<GLsizei>(count));
+    glDisableClientState(GL_VERTEX_ARRAY);
 }
 
 void respawnShips(Universe& universe) {
@@ -331,11 +355,7 @@ void Game::drawOverlay(int dt) {
     glEnd();
 
     glColor3f(0.3f, 0.3f, 1.0f);
-    glBegin(GL_LINE_STRIP);
-    float step = static_cast<float>(w) / HISTORY_SIZE;
-    for (int j = 0; j < HISTORY_SIZE; ++j)
-        glVertex2f(j * step, 3.0f * frameHistory[(historyIndex + j) % HISTORY_SIZE] + 5.0f);
-    glEnd();
+    drawFrameGraph(frameHistory, historyIndex, w, graphVertices);
 
     debugTexts[1] = "Ships: " + toString(static_cast<float>(world.ships.size()));
     debugTexts[2] = "Projectiles: " + toString(static_cast<float>(world.projectiles.size()));
@@ -459,6 +479,8 @@ bool Game::frame(uint32_t now) {
     topRightUI(universe.currentWorld(), universe.player.get());
 
     SDL_GL_SwapBuffers();
-    glClear(GL_COLOR_BUFFER_BIT);
+    // The one-pass background writes every pixel first thing next frame, so clearing would be
+    // wasted; the layer-by-layer background blends onto what it finds and needs the clear.
+    if (!backgroundPass || !backgroundPass->usable()) glClear(GL_COLOR_BUFFER_BIT);
     return true;
 }

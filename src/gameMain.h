@@ -27,6 +27,10 @@ void processWormholes(Universe& universe, int now);
 // After a saved game was loaded: the controls are the player's again (the load closed every
 // window) and the script's optional "gameLoaded" hears of it.
 void afterGameLoaded(Universe& universe, lua_State* L);
+// The frame-time graph: a line strip through the deltas of `history` from the oldest (at
+// `index`) to the newest, across `width` pixels at 3 pixels a millisecond above y = 5, with
+// texturing off (texture 0) in the current colour. `vertices` is scratch space kept by the caller.
+void drawFrameGraph(const std::vector<int>& history, unsigned index, int width, std::vector<float>& vertices);
 // The frame loop's refill: while the world holds 9 ships or fewer, one ship of every type but
 // the first, around the origin and at least 100 units from the player.
 void respawnShips(Universe& universe);
@@ -83,6 +87,7 @@ private:
     float fpsFrameCount = 0.0f;
     std::vector<int> frameHistory = std::vector<int>(5000, 0);
     unsigned historyIndex = 0;
+    std::vector<float> graphVertices;  // the graph's line strip, rebuilt every frame
     point cursorPos{50.0f, 50.0f};
     float mouseSensitivity = 0.15f;
     float viewHeightValue = 4000.0f;

@@ -11,6 +11,7 @@
 #include "planet.h"
 #include "player.h"
 #include "ship.h"
+#include "spriteBatch.h"
 #include "star.h"
 #include "textures.h"
 #include "worldState.h"
@@ -213,7 +214,10 @@ void topLeftUI(WorldState& world, Player* player) {
     pushPanelProjection(-PANEL_CENTRE, w - PANEL_CENTRE, PANEL_CENTRE - h, PANEL_CENTRE, RADAR_SCALE, centre);
     drawRadarBlip(centre, SLOT_PLAYER_BLIP, RADAR_BLIP);
     const RadarView view = radarView(world, centre);
-    for (const Ship* ship : view.ships) drawRadarBlip(ship->getPosition(), SLOT_ENEMY_BLIP, RADAR_BLIP);
+    // Every ship's blip is the same square: one array, in the ships' order, not one draw each.
+    SpriteBatch blips;
+    for (const Ship* ship : view.ships) blips.add(textureSlot(SLOT_ENEMY_BLIP), ship->getPosition(), 0.0f, RADAR_BLIP);
+    blips.draw();
     for (const RadarBody& body : view.bodies) {
         if (body.star)
             body.star->draw();

@@ -9,6 +9,7 @@
 
 #include "basics.h"
 #include "glHeaders.h"
+#include "spriteBatch.h"
 #include "textures.h"
 #include "timerClasses.h"
 #include "worldState.h"
@@ -109,7 +110,7 @@ bool Projectile::affectedByGrav() const {
     return row ? row->grav : true;
 }
 
-bool Projectile::update(int dt, WorldState& world, Universe& universe, int now) {
+bool Projectile::update(int dt, WorldState& world, Universe& universe, int now, SpriteBatch* batch) {
     const projectileData* row = typeRow(shotType);
     if (!row) return false;
     const projectileData& type = *row;
@@ -138,7 +139,10 @@ bool Projectile::update(int dt, WorldState& world, Universe& universe, int now) 
 
     if (type.homingRange != 0.0f) home(dt, world);
 
-    draw();
+    if (batch)
+        draw(*batch);
+    else
+        draw();
     lifetimeRemaining -= dt;
     return true;
 }
@@ -241,6 +245,12 @@ void Projectile::drawHomingLine(point target) const {
     glColor3f(1.0f, 0.2f, 0.2f);
     glVertex2f(position.x, position.y);
     glEnd();
+}
+
+void Projectile::draw(SpriteBatch& batch) const {
+    const projectileData* row = typeRow(shotType);
+    if (!row) return;
+    batch.add(row->texture, position, theta * 57.2958f, row->size);
 }
 
 void Projectile::draw() const {

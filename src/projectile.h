@@ -9,6 +9,8 @@
 class Universe;
 class WorldState;
 
+class SpriteBatch;
+
 class Projectile {
 public:
     Projectile(point position, float bearing, WorldState& world, int type, float vx, float vy, short faction,
@@ -19,12 +21,15 @@ public:
     void calcTheta();
     void addVelocity(point v) { velocity.x += v.x; velocity.y += v.y; }
     bool affectedByGrav() const;
-    // False when the shot is finished.
-    bool update(int dt, WorldState& world, Universe& universe, int now);
+    // False when the shot is finished. With a batch the shot's square goes into it instead of
+    // being drawn at once (the additive pass draws the batch after the last shot).
+    bool update(int dt, WorldState& world, Universe& universe, int now, SpriteBatch* batch = nullptr);
     // True when the shot hit something; `previous` is its position before this frame's move.
     bool handleCollision(point previous, WorldState& world, Universe& universe, int now);
     // Leaves its texture bound; processProjectiles unbinds once after the whole pass.
     void draw() const;
+    // The same square, gathered into `batch`.
+    void draw(SpriteBatch& batch) const;
 
     point getPosition() const { return position; }
     void setPosition(point p) { position = p; }

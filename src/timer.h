@@ -3,6 +3,7 @@
 
 #include <memory>
 
+class SpriteBatch;
 class WorldState;
 
 // An effect with a start and an end moment; the world's timer list owns it.
@@ -12,6 +13,9 @@ public:
     virtual ~TimerBase() = default;
     // Draw and act for this frame.
     virtual void execute(int now, WorldState& world) = 0;
+    // Instead of execute: act for this frame and add the drawing to `batch` (drawn later in the
+    // additive pass, where order does not matter). False when the event cannot; then execute runs.
+    virtual bool gather(int now, WorldState& world, SpriteBatch& batch) { return false; }
 
     int startTime = 0;  // 0 = runs at once
     int endTime = 0;    // 0 = never deleted

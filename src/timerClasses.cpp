@@ -7,6 +7,7 @@
 #include "basics.h"
 #include "glHeaders.h"
 #include "ship.h"
+#include "spriteBatch.h"
 #include "textures.h"
 #include "worldState.h"
 
@@ -46,6 +47,15 @@ void TExplosion::execute(int now, WorldState& world) {
     drawTexturedSquare(r);
     glBindTexture(GL_TEXTURE_2D, 0);
     glPopMatrix();
+}
+
+bool TExplosion::gather(int now, WorldState& world, SpriteBatch& batch) {
+    const float r = halfWidthAt(now);
+    const unsigned texture = textureSlot(EXPLOSION_TEXTURE);
+    // execute turns the quads counter-clockwise; the batch counts degrees clockwise.
+    batch.add(texture, position, -static_cast<float>(firstRotationAt(now)), r);
+    batch.add(texture, position, -static_cast<float>(secondRotationAt(now)), r);
+    return true;
 }
 
 TShockwave::TShockwave(int speed, int created, int duration, point where)

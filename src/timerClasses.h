@@ -8,6 +8,8 @@ class TExplosion : public TimerBase {
 public:
     TExplosion(int created, int duration, point where);
     void execute(int now, WorldState& world) override;
+    // The same two quads, into the batch.
+    bool gather(int now, WorldState& world, SpriteBatch& batch) override;
     // Half-width of the quads at `now`: shrinks linearly from size to 0.
     float halfWidthAt(int now) const;
     // Rotations in degrees of the two quads at `now`.

@@ -1,11 +1,13 @@
-// Tests of the bitmap font: glyph metrics, the centred box, what is drawn on screen, and fonts
-// that cannot be built.
+// Tests of the bitmap font: glyph metrics, the centred box, what is drawn on screen (the atlas
+// drawing against the one texture per glyph it replaced), and fonts that cannot be built.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "font.h"
 #include "glHeaders.h"
@@ -76,8 +78,17 @@ TEST_F(FontTest, MetricsFollowTheGlyphs) {
     // Rendered at 300 pixels: a capital is well over a hundred pixels tall.
     EXPECT_GT(a.yMax - a.yMin, 150 * 64);
     EXPECT_GT(a.advance, 0);
-    // Every glyph has its own texture.
-    for (int i = 0; i < 128; ++i) EXPECT_NE(letterTextures[i], 0u) << i;
+    // Every glyph is drawn from the font's atlas, each from a place of its own size.
+    for (int i = 0; i < 128; ++i) EXPECT_EQ(letterTextures[i], font->atlasTexture()) << i;
+    EXPECT_NE(font->atlasTexture(), 0u);
+    glBindTexture(GL_TEXTURE_2D, font->atlasTexture());
+    GLint width = 0, height = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    const GlyphRegion& region = font->region('A');
+    EXPECT_NEAR((region.right - region.left) * width * 64.0f, a.xMax - a.xMin, 0.5f);
+    EXPECT_NEAR((region.top - region.bottom) * height * 64.0f, a.yMax - a.yMin, 0.5f);
 }
 
 TEST_F(FontTest, SpaceAdvancesWithAnEmptyBitmap) {
@@ -85,11 +96,7 @@ TEST_F(FontTest, SpaceAdvancesWithAnEmptyBitmap) {
     EXPECT_GT(space.advance, 0);
     EXPECT_EQ(space.xMax, space.xMin);
     EXPECT_EQ(space.yMax, space.yMin);
-    glBindTexture(GL_TEXTURE_2D, letterTextures[' ']);
-    GLint width = -1;
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
-    glBindTexture(GL_TEXTURE_2D, 0);
-    EXPECT_EQ(width, 0);
+    EXPECT_EQ(font->region(' ').right, font->region(' ').left) << "no texels for an empty bitmap";
     // A space between two letters only moves the second one.
     EXPECT_FLOAT_EQ(Font::textWidth("A B", 1.0f),
                     (letterMetrics['A'].advance + space.advance + letterMetrics['B'].xMax) * 0.0001f);
@@ -156,6 +163,105 @@ TEST_F(FontTest, NothingDrawnForEmptyOrUnknownText) {
     GLint bound = -1;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
     EXPECT_EQ(bound, 0);
+}
+
+// The drawing the atlas replaced: one texture per glyph (built here from the atlas's texels, as the
+// font once uploaded them) bound and drawn one quad at a time.
+class PerGlyphText {
+public:
+    explicit PerGlyphText(const Font& font) {
+        glGenTextures(128, textures);
+        glBindTexture(GL_TEXTURE_2D, font.atlasTexture());
+        GLint width = 0, height = 0;
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+        std::vector<unsigned char> atlas(static_cast<size_t>(width) * height * 2);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_LUMINANCE_ALPHA, GL_UNSIGNED_BYTE, atlas.data());
+        for (int i = 0; i < 128; ++i) {
+            const GlyphRegion& r = font.region(i);
+            const int left = static_cast<int>(std::lround(r.left * width));
+            const int bottom = static_cast<int>(std::lround(r.bottom * height));
+            const int w = static_cast<int>(std::lround(r.right * width)) - left;
+            const int h = static_cast<int>(std::lround(r.top * height)) - bottom;
+            std::vector<unsigned char> glyph(static_cast<size_t>(w) * h * 2);
+            for (int y = 0; y < h; ++y)
+                std::copy_n(atlas.data() + (static_cast<size_t>(bottom + y) * width + left) * 2, w * 2,
+                            glyph.data() + static_cast<size_t>(y) * w * 2);
+            glBindTexture(GL_TEXTURE_2D, textures[i]);
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+            glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+            glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, w, h, 0, GL_LUMINANCE_ALPHA, GL_UNSIGNED_BYTE,
+                         glyph.empty() ? nullptr : glyph.data());
+        }
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+        glBindTexture(GL_TEXTURE_2D, 0);
+    }
+    ~PerGlyphText() { glDeleteTextures(128, textures); }
+
+    void displayText(const std::string& text, float x, float y, float size, bool centred) const {
+        const float s = size * 0.0001f;
+        glPushMatrix();
+        glTranslatef(x, y, 0.0f);
+        if (centred) glTranslatef(-Font::textWidth(text, size) / 2.0f, -Font::textHeight(size) / 2.0f, 0.0f);
+        for (char c : text) {
+            const unsigned char g = static_cast<unsigned char>(c);
+            if (g >= 128) continue;
+            const metrics& m = letterMetrics[g];
+            glBindTexture(GL_TEXTURE_2D, textures[g]);
+            glBegin(GL_QUADS);
+            glTexCoord2f(0.0f, 0.0f);
+            glVertex2f(m.xMin * s, m.yMin * s);
+            glTexCoord2f(0.0f, 1.0f);
+            glVertex2f(m.xMin * s, m.yMax * s);
+            glTexCoord2f(1.0f, 1.0f);
+            glVertex2f(m.xMax * s, m.yMax * s);
+            glTexCoord2f(1.0f, 0.0f);
+            glVertex2f(m.xMax * s, m.yMin * s);
+            glEnd();
+            glTranslatef(m.advance * s, 0.0f, 0.0f);
+        }
+        glBindTexture(GL_TEXTURE_2D, 0);
+        glPopMatrix();
+    }
+
+private:
+    unsigned textures[128] = {};
+};
+
+TEST_F(FontTest, AtlasDrawsWhatOneTexturePerGlyphDrew) {
+    PerGlyphText perGlyph(*font);
+    struct Case {
+        const char* text;
+        float x, y, size;
+        bool centred;
+    };
+    // The HUD's debug lines, mouse-over labels and window captions, and text far larger than the
+    // glyphs were rendered (magnified, where filtering reads the glyphs' edges).
+    const Case cases[] = {
+        {"FPS: 143.25  Ships: 11", 3.0f, 10.0f, 20.0f, false},
+        {"Player HP: -1130", 0.5f, 200.0f, 20.0f, false},
+        {"Haven  Owner: faction 0", 160.0f, 128.0f, 6.0f, true},
+        {"Build Armoured Hull (4800) {}|~", 161.3f, 40.7f, 9.5f, true},
+        {"Wg", 10.25f, 20.5f, 800.0f, false},
+        {"\x01\x7f q@", 100.0f, 100.0f, 60.0f, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        beginFrame();
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+        perGlyph.displayText(c.text, c.x, c.y, c.size, c.centred);
+        const std::vector<unsigned char> before = readScreen(VIEW_W, VIEW_H);
+        beginFrame();
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+        font->displayText(c.text, c.x, c.y, c.size, c.centred);
+        const PictureDifference d = comparePictures(before, readScreen(VIEW_W, VIEW_H));
+        EXPECT_LE(d.largest, 2);
+        EXPECT_LT(d.farOffShare, 0.0005);
+        EXPECT_GT(d.lit, 50) << "the text should show";
+    }
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
 TEST(FontFailureTest, MissingFileLeavesFontNotReady) {

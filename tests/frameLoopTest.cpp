@@ -1,7 +1,10 @@
-// The frame loop's per-world drivers and its refill of AI ships.
+// The frame loop's per-world drivers, its refill of AI ships and its frame-time graph.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "gameMain.h"
+#include "glHeaders.h"
 #include "startLua.h"
 #include "uiDisplay.h"
 #include "testSupport.h"
@@ -93,4 +96,42 @@ TEST_F(FrameLoop, ALoadGivesBackTheControlsAndTheScriptOpensWindowsAgain) {
     EXPECT_EQ(universe->displays.size(), 1u);
     EXPECT_FALSE(universe->player->getKeysOn());
     EXPECT_EQ(lua_gettop(lua.get()), 0);
+}
+
+// The graph goes to GL as one array; it must draw the strip that 5000 single vertex calls drew.
+TEST(FrameGraph, ArrayDrawsTheStripOfSingleVertices) {
+    ensureGlContext();
+    constexpr int WIDTH = 320, HEIGHT = 256;
+    std::vector<int> history(5000);
+    for (size_t i = 0; i < history.size(); ++i) history[i] = static_cast<int>((i * 7919) % 23 + (i % 250 == 0 ? 60 : 0));
+    const unsigned index = 1234;
+    auto frameStart = [] {
+        glViewport(0, 0, WIDTH, HEIGHT);
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        gluOrtho2D(0, WIDTH, 0, HEIGHT);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        glClear(GL_COLOR_BUFFER_BIT);
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glBindTexture(GL_TEXTURE_2D, 0);
+        glColor3f(0.3f, 0.3f, 1.0f);
+    };
+    frameStart();
+    glBegin(GL_LINE_STRIP);
+    const float step = static_cast<float>(WIDTH) / 5000.0f;
+    for (int j = 0; j < 5000; ++j) glVertex2f(j * step, 3.0f * history[(index + j) % 5000] + 5.0f);
+    glEnd();
+    const std::vector<unsigned char> single = readScreen(WIDTH, HEIGHT);
+    frameStart();
+    std::vector<float> scratch;
+    drawFrameGraph(history, index, WIDTH, scratch);
+    const PictureDifference d = comparePictures(single, readScreen(WIDTH, HEIGHT));
+    EXPECT_EQ(d.largest, 0);
+    EXPECT_GT(d.lit, 500) << "the graph should show";
+    GLboolean arrayOn = GL_TRUE;
+    glGetBooleanv(GL_VERTEX_ARRAY, &arrayOn);
+    EXPECT_FALSE(arrayOn) << "later immediate drawing must not read the graph's array";
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }

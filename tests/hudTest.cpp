@@ -6,6 +6,7 @@
 #include "hud.h"
 #include "pixelProbe.h"
 #include "testSupport.h"
+#include "textures.h"
 #include "worldState.h"
 
 namespace {
@@ -254,3 +255,82 @@ TEST_F(HudTest, RadarAndMapBlipsSitWhereTheirThingsAre) {
 }
 
 }  // namespace
+
+// The radar's ship blips go to GL as one array; the radar must look as when each blip was drawn
+// on its own (drawRadarBlip), ships close enough to overlap the player's blip and each other.
+TEST_F(HudTest, RadarBlipsInOneArrayLookAsDrawnOneByOne) {
+    ensureGlContext();
+    std::vector<unsigned> saved;
+    saved.swap(textures);
+    textures.assign(24, 0);
+    const char* files[] = {"radar.png", "enemyRadar.png", "playerRadar.png"};
+    const int slots[] = {11, 12, 13};
+    for (int k = 0; k < 3; ++k) textures[slots[k]] = loadSingleTexture(shippedDataDirectory() + files[k], 1);
+    // The radar is laid out for the screen's size: here the test window's.
+    const int screenWidth = w, screenHeight = h;
+    w = 320;
+    h = 256;
+    for (int i = 0; i < 150; ++i)
+        addShip({static_cast<float>((i * 613) % 18000) - 9000.0f, static_cast<float>((i * 37) % 1400) - 700.0f},
+                "Drone");
+    addStar({3000.0f, 2000.0f}, 300.0f, 800.0f, 0.5f);
+    auto frameStart = [] {
+        glViewport(0, 0, w, h);
+        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glEnable(GL_TEXTURE_2D);
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        gluOrtho2D(0, w, -h, 0);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+    };
+    // The radar as it was drawn: every blip on its own.
+    frameStart();
+    const point centre = universe->player->getPosition();
+    glBindTexture(GL_TEXTURE_2D, textureSlot(11));
+    glBegin(GL_QUADS);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex2f(0.0f, 0.0f);
+    glTexCoord2f(0.0f, 1.0f);
+    glVertex2f(0.0f, -200.0f);
+    glTexCoord2f(1.0f, 1.0f);
+    glVertex2f(200.0f, -200.0f);
+    glTexCoord2f(1.0f, 0.0f);
+    glVertex2f(200.0f, 0.0f);
+    glEnd();
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    gluOrtho2D(-100.0f, w - 100.0f, 100.0f - h, 100.0f);
+    glScalef(0.00825f, 0.00825f, 0.0f);
+    glTranslatef(-centre.x, -centre.y, 0.0f);
+    glMatrixMode(GL_MODELVIEW);
+    drawRadarBlip(centre, 13, 500.0f);
+    const RadarView view = radarView(*world, centre);
+    for (const Ship* ship : view.ships) drawRadarBlip(ship->getPosition(), 12, 500.0f);
+    for (const RadarBody& body : view.bodies) {
+        if (body.star)
+            body.star->draw();
+        else
+            body.planet->draw();
+    }
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    const std::vector<unsigned char> oneByOne = readScreen(w, h);
+    frameStart();
+    topLeftUI(*world, universe->player.get());
+    const PictureDifference d = comparePictures(oneByOne, readScreen(w, h));
+    EXPECT_EQ(d.largest, 0);
+    EXPECT_GT(d.lit, 1000) << "the radar should show";
+    w = screenWidth;
+    h = screenHeight;
+    for (unsigned texture : textures)
+        if (texture) glDeleteTextures(1, &texture);
+    textures.swap(saved);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}

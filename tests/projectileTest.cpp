@@ -8,12 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "camera.h"
 #include "defaultVals.h"
 #include "gameMain.h"
 #include "glHeaders.h"
 #include "pixelProbe.h"
 #include "projectile.h"
 #include "testSupport.h"
+#include "textures.h"
 #include "timerClasses.h"
 #include "worldState.h"
 
@@ -429,3 +431,64 @@ TEST_F(ProjectileTest, SpriteTopPointsAlongTheBearing) {
 }
 
 }  // namespace
+
+// The projectile pass gathers the shots and draws one array per texture; being additive, the
+// picture must be that of drawing the shots one by one, and the pass must leave the state as
+// the shot-by-shot drawing left it.
+TEST_F(ProjectileTest, BatchedShotsDrawWhatShotByShotDrew) {
+    ensureGlContext();
+    constexpr int WIDTH = 320, HEIGHT = 256;
+    const int types[] = {PELLET, SHARD, CLUSTER};
+    const char* images[] = {"bulletDot.png", "missile.png", "plasma.png"};
+    std::vector<unsigned> loaded;
+    for (int k = 0; k < 3; ++k) {
+        loaded.push_back(loadSingleTexture(shippedDataDirectory() + images[k], 1));
+        WEAPONDATA[types[k]].texture = loaded.back();
+        WEAPONDATA[types[k]].size = 6.0f + 4.0f * k;
+    }
+    for (int i = 0; i < 400; ++i) {
+        const point where{FIELD.x + static_cast<float>((i * 37) % 500) - 250.0f,
+                          FIELD.y + static_cast<float>((i * 91) % 400) - 200.0f};
+        world().projectiles.emplace_back(where, static_cast<float>(i) * 0.7f, world(), types[i % 3], 0.0f, 0.0f, 1,
+                                         std::vector<short>());
+    }
+    auto frameStart = [&](float viewHeight) {
+        glViewport(0, 0, WIDTH, HEIGHT);
+        glClearColor(0.05f, 0.05f, 0.1f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+        glEnable(GL_TEXTURE_2D);
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+        glColor4f(1.0f, 0.0f, 0.0f, 1.0f);
+        CameraView::forGame(FIELD, viewHeight, 1.0f, 1.0f, static_cast<float>(WIDTH) / HEIGHT, WIDTH, HEIGHT).apply();
+    };
+    for (float viewHeight : {600.0f, 150.0f}) {
+        SCOPED_TRACE(viewHeight);
+        frameStart(viewHeight);
+        for (const Projectile& shot : world().projectiles) shot.draw();
+        glBindTexture(GL_TEXTURE_2D, 0);
+        const std::vector<unsigned char> oneByOne = readScreen(WIDTH, HEIGHT);
+        frameStart(viewHeight);
+        processProjectiles(world(), *universe, 0, 1000);
+        const PictureDifference d = comparePictures(oneByOne, readScreen(WIDTH, HEIGHT));
+        // Corners computed here rather than by GL's matrices may move a pixel's coverage at a
+        // square's (transparent) edge, nothing more.
+        EXPECT_LE(d.largest, 3);
+        EXPECT_LT(d.farOffShare, 0.0005);
+        EXPECT_GT(d.lit, 1000) << "the shots should show";
+    }
+    EXPECT_EQ(world().projectiles.size(), 400u);
+    GLfloat colour[4];
+    glGetFloatv(GL_CURRENT_COLOR, colour);
+    EXPECT_FLOAT_EQ(colour[0] + colour[1] + colour[2] + colour[3], 4.0f) << "white, as after the last shot";
+    GLint bound = -1;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    EXPECT_EQ(bound, 0);
+    GLboolean arrays = GL_TRUE;
+    glGetBooleanv(GL_TEXTURE_COORD_ARRAY, &arrays);
+    EXPECT_FALSE(arrays);
+    for (unsigned texture : loaded) glDeleteTextures(1, &texture);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}

@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <boost/filesystem.hpp>
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -186,3 +188,30 @@ std::string captureOutput(const std::function<void()>& action) {
 }
 
 std::string shippedDataDirectory() { return std::string(QUORBLE_SOURCE_DIR) + "/data/"; }
+
+std::string referenceShaderDirectory() { return std::string(QUORBLE_SOURCE_DIR) + "/tests/reference/"; }
+
+std::vector<unsigned char> readScreen(int width, int height) {
+    std::vector<unsigned char> pixels(static_cast<size_t>(width) * static_cast<size_t>(height) * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+    return pixels;
+}
+
+PictureDifference comparePictures(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b) {
+    PictureDifference d;
+    if (a.size() != b.size()) {
+        d.largest = 255;
+        d.farOffShare = 1.0;
+        return d;
+    }
+    long farOff = 0;
+    for (size_t i = 0; i < a.size(); ++i) {
+        const int gap = std::abs(static_cast<int>(a[i]) - static_cast<int>(b[i]));
+        d.largest = std::max(d.largest, gap);
+        if (gap > 2) ++farOff;
+        if (a[i] > 40) ++d.lit;
+    }
+    if (!a.empty()) d.farOffShare = static_cast<double>(farOff) / static_cast<double>(a.size());
+    return d;
+}

@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 class Universe;
 
@@ -45,3 +46,18 @@ std::string captureOutput(const std::function<void()>& action);
 
 // Directory of the shipped game data.
 std::string shippedDataDirectory();
+
+// Directory of the GLSL programs that the shipped ones replaced, kept as the pictures the faster
+// drawings must match.
+std::string referenceShaderDirectory();
+
+// The RGB pixels of the `width` x `height` lower-left corner of the screen, bottom row first.
+std::vector<unsigned char> readScreen(int width, int height);
+
+// How far two pictures of the same size lie apart, channel by channel.
+struct PictureDifference {
+    int largest = 0;           // largest gap in levels of 255
+    double farOffShare = 0.0;  // share of channels more than 2 levels apart
+    long lit = 0;              // channels of the first picture brighter than 40
+};
+PictureDifference comparePictures(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b);

@@ -4,8 +4,11 @@
 #include <memory>
 #include <vector>
 
+#include "camera.h"
 #include "defaultVals.h"
+#include "glHeaders.h"
 #include "testSupport.h"
+#include "textures.h"
 #include "timerClasses.h"
 #include "worldState.h"
 
@@ -36,6 +39,10 @@ public:
     void execute(int now, WorldState& world) override {
         ++*draws;
         TExplosion::execute(now, world);
+    }
+    bool gather(int now, WorldState& world, SpriteBatch& batch) override {
+        ++*draws;
+        return TExplosion::gather(now, world, batch);
     }
     int* draws;
 };
@@ -218,4 +225,57 @@ TEST_F(Shockwave, withoutAThirdProjectileTypeHurtsNobody) {
     TShockwave wave(200, 0, 2000, {0.0f, 0.0f});
     wave.execute(1000, world);
     EXPECT_FLOAT_EQ(ship.getHitpoints(), start);
+}
+
+// runTimer gathers the explosions and draws them together (the pass is additive); the picture
+// must be that of every event drawing in its turn, a shockwave (with its own colour) among them.
+TEST(Explosion, gatheredExplosionsDrawAsEachInItsTurn) {
+    ensureGlContext();
+    constexpr int WIDTH = 320, HEIGHT = 256;
+    std::vector<unsigned> saved;
+    saved.swap(textures);
+    textures.assign(24, 0);
+    textures[3] = loadSingleTexture(shippedDataDirectory() + "explosion.png", 1);
+    textures[7] = loadSingleTexture(shippedDataDirectory() + "blast.png", 1);
+    WorldState world("test", 1000);
+    for (int i = 0; i < 120; ++i) {
+        const point where{static_cast<float>((i * 53) % 1600) - 800.0f, static_cast<float>((i * 29) % 1200) - 600.0f};
+        standardExplosion(where, world, 10000 + i * 7);
+        if (i == 60) world.timers.push_back(std::make_unique<TShockwave>(200, 10000, 2000, point{100.0f, 50.0f}));
+    }
+    auto frameStart = [&] {
+        glViewport(0, 0, WIDTH, HEIGHT);
+        glClearColor(0.1f, 0.1f, 0.1f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+        glEnable(GL_TEXTURE_2D);
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+        glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+        CameraView::forGame({0.0f, 0.0f}, 1500.0f, 1.0f, 1.0f, static_cast<float>(WIDTH) / HEIGHT, WIDTH, HEIGHT)
+            .apply();
+    };
+    // The texture environment decides whether a shockwave's colour reaches later explosions.
+    for (GLint mode : {GL_REPLACE, GL_MODULATE}) {
+        SCOPED_TRACE(mode == GL_REPLACE ? "replace" : "modulate");
+        frameStart();
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, mode);
+        for (auto& event : world.timers) event->execute(10500, world);
+        const std::vector<unsigned char> eachInTurn = readScreen(WIDTH, HEIGHT);
+        frameStart();
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, mode);
+        runTimer(10500, world);
+        const PictureDifference d = comparePictures(eachInTurn, readScreen(WIDTH, HEIGHT));
+        EXPECT_LE(d.largest, 3);
+        EXPECT_LT(d.farOffShare, 0.0005);
+        EXPECT_GT(d.lit, 1000) << "the explosions should show";
+    }
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    GLint bound = -1;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    EXPECT_EQ(bound, 0);
+    for (unsigned texture : textures)
+        if (texture) glDeleteTextures(1, &texture);
+    textures.swap(saved);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }

@@ -3,12 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <vector>
 
 #include "basics.h"
+#include "camera.h"
+#include "glHeaders.h"
 #include "glowTrail.h"
 #include "shaderList.h"
 #include "smokeTrail.h"
 #include "testSupport.h"
+#include "textures.h"
 #include "trail.h"
 
 namespace {
@@ -261,4 +266,62 @@ TEST(SmokeTrail, drawsThroughTheShippedPrograms) {
         reportError();
     });
     EXPECT_EQ(drawn, "");
+}
+
+namespace {
+
+// The player's smoke (70 puffs of 10 or 20 particles) over a grey screen, drawn through the
+// "smokeTrail" program found in `directory`, after the ship flew a curve and hung still a while.
+std::vector<unsigned char> smokePicture(const std::string& directory, unsigned cloud, unsigned colours,
+                                        float viewHeight) {
+    constexpr int WIDTH = 320, HEIGHT = 256;
+    ShaderList shaders;
+    captureOutput([&] { shaders.insertShader("smokeTrail", directory); });
+    for (const char* name : {"velocity", "size", "particleSize", "spinSpeed", "time", "position", "rand", "lifetime",
+                             "smoke", "color"})
+        shaders.insertUniform("smokeTrail", name, name);
+    std::srand(77);
+    SmokeTrail trail(70, {0.0f, 0.0f}, 15, 10.0f, 0.0f, 1.0f, 1.0f, 50.0f, 23.0f, 0.0006f, cloud, colours, shaders);
+    for (int frame = 0; frame < 90; ++frame) {
+        const float t = static_cast<float>(frame);
+        const bool burning = frame % 30 < 20;
+        trail.update({std::sin(t * 0.05f) * 300.0f, t * 6.0f}, 16, {0.1f, burning ? -0.6f : -0.2f},
+                     burning ? 20u : 10u);
+    }
+    glViewport(0, 0, WIDTH, HEIGHT);
+    glClearColor(0.2f, 0.25f, 0.3f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_BLEND);
+    CameraView::forGame({0.0f, 400.0f}, viewHeight, 1.0f, 1.0f, static_cast<float>(WIDTH) / HEIGHT, WIDTH, HEIGHT)
+        .apply();
+    trail.draw({0.0f, 0.0f});
+    return readScreen(WIDTH, HEIGHT);
+}
+
+}  // namespace
+
+// The shipped smoke looks its tint up once per vertex instead of once per pixel: the picture must
+// stay that of the per-pixel look-up (kept in tests/reference), near and far.
+TEST(SmokeTrail, drawsAsTheTintPerPixelDrawingDid) {
+    ensureGlContext();
+    const unsigned cloud = loadSingleTexture(shippedDataDirectory() + "cloud.png", 1);
+    const unsigned colours = loadSingleTexture(shippedDataDirectory() + "smokeColors.png", 1);
+    ASSERT_NE(cloud, 0u);
+    ASSERT_NE(colours, 0u);
+    for (float viewHeight : {4000.0f, 1200.0f, 300.0f}) {
+        SCOPED_TRACE(viewHeight);
+        const PictureDifference d = comparePictures(smokePicture(referenceShaderDirectory(), cloud, colours, viewHeight),
+                                                    smokePicture(shippedDataDirectory(), cloud, colours, viewHeight));
+        EXPECT_LE(d.largest, 2);
+        EXPECT_LT(d.farOffShare, 0.001);
+        EXPECT_GT(d.lit, 1000) << "the smoke should show";
+    }
+    GLint blendSource = 0;
+    glGetIntegerv(GL_BLEND_SRC, &blendSource);
+    EXPECT_EQ(blendSource, GL_SRC_ALPHA);
+    glDeleteTextures(1, &cloud);
+    glDeleteTextures(1, &colours);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }

@@ -1,10 +1,16 @@
 // Tests of wormholes: the rim, the one-frame-clear rule, shots left behind, warps within a
-// world and to worlds that do not exist, the shader clock and drawing.
+// world and to worlds that do not exist, the shader clock and drawing: the shipped one-pass
+// shader must look like the 100 stacked layers it replaces (kept in tests/reference).
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
+#include "camera.h"
+#include "glHeaders.h"
+#include "shaderList.h"
 #include "testSupport.h"
+#include "textures.h"
 #include "worldState.h"
 
 namespace {
@@ -143,6 +149,85 @@ TEST_F(WormholeTest, MissingShaderIsReportedAndTheWormholeStillWorks) {
     });
     EXPECT_EQ(out, "Error, can't access wormhole shader shader\n");
     EXPECT_EQ(player().getWorld(), 1);
+}
+
+constexpr int WIDTH = 320;
+constexpr int HEIGHT = 256;
+
+class WormholeDrawingTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ensureGlContext();
+        savedTextures.swap(textures);
+        textures.assign(24, 0);
+        textures[17] = loadSingleTexture(shippedDataDirectory() + "flame.tga", 1);
+        glViewport(0, 0, WIDTH, HEIGHT);
+        layered = program(referenceShaderDirectory());
+        onePass = program(shippedDataDirectory());
+    }
+
+    void TearDown() override {
+        for (unsigned texture : textures)
+            if (texture) glDeleteTextures(1, &texture);
+        textures.swap(savedTextures);
+    }
+
+    static ShaderList program(const std::string& directory) {
+        ShaderList shaders;
+        captureOutput([&] { shaders.insertShader("wormhole", directory); });
+        shaders.insertUniform("wormhole", "time", "time");
+        shaders.insertUniform("wormhole", "radius", "radius");
+        return shaders;
+    }
+
+    // The wormhole at (1000, -2000) with radius 350 as the additive pass draws it over a dark
+    // grey screen (so that saturation shows), seen around `look` with `viewHeight` units on screen.
+    static std::vector<unsigned char> picture(const ShaderList& shaders, point look, float viewHeight, int now) {
+        glClearColor(0.1f, 0.1f, 0.12f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glEnable(GL_TEXTURE_2D);
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+        glColor4f(1.0f, 0.0f, 0.0f, 1.0f);
+        CameraView::forGame({1000.0f + look.x, -2000.0f + look.y}, viewHeight, 1.0f, 1.0f,
+                            static_cast<float>(WIDTH) / HEIGHT, WIDTH, HEIGHT)
+            .apply();
+        Wormhole hole(0, {1000.0f, -2000.0f}, 350.0f, 1, {0.0f, 0.0f}, shaders);
+        hole.draw(now);
+        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+        return readScreen(WIDTH, HEIGHT);
+    }
+
+    std::vector<unsigned> savedTextures;
+    ShaderList layered;
+    ShaderList onePass;
+};
+
+TEST_F(WormholeDrawingTest, OnePassLooksLikeTheStackedLayers) {
+    struct Case {
+        const char* name;
+        point look;  // from the wormhole's centre
+        float viewHeight;
+        int now;
+    };
+    const Case cases[] = {
+        {"far: a small disc", {0.0f, 0.0f}, 4000.0f, 1500},
+        {"the whole mouth", {0.0f, 20.0f}, 800.0f, 0},
+        {"the whole mouth, later", {0.0f, 20.0f}, 800.0f, 97531},
+        {"mouth wider than the screen", {-150.0f, 60.0f}, 300.0f, 4321},
+        {"at the rim", {-340.0f, 20.0f}, 120.0f, 2500},
+        {"into the throat", {5.0f, 25.0f}, 60.0f, 777},
+        {"the throat's edge", {30.0f, 10.0f}, 25.0f, 12345},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const PictureDifference d =
+            comparePictures(picture(layered, c.look, c.viewHeight, c.now), picture(onePass, c.look, c.viewHeight, c.now));
+        EXPECT_LE(d.largest, 3);
+        EXPECT_LT(d.farOffShare, 0.001);
+        EXPECT_GT(d.lit, 100) << "the wormhole should show";
+    }
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
 }  // namespace
