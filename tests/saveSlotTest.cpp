@@ -121,8 +121,11 @@ TEST(SaveSlotKill, EveryKillLeavesAWholePair) {
     long newest = 0;
     int newPairs = 0;
     int interrupted = 0;  // kills that caught a save half-written
-    const int KILLS = 60;
-    for (int kill = 1; kill <= KILLS; ++kill) {
+    // At least this many kills, and as many more as it takes to catch enough saves in the middle:
+    // on a loaded machine fewer random kills land inside a save.
+    const int MIN_KILLS = 60, MAX_KILLS = 600, WANTED_INTERRUPTED = 10;
+    int kill = 1;
+    for (; kill <= MAX_KILLS && (kill <= MIN_KILLS || interrupted < WANTED_INTERRUPTED); ++kill) {
         int progress[2];
         ASSERT_EQ(0, pipe(progress));
         std::fflush(stdout);
@@ -181,6 +184,6 @@ TEST(SaveSlotKill, EveryKillLeavesAWholePair) {
         newest = inUniverse;
     }
     // Every round got new pairs in before its kill, and the kills caught many saves in the middle.
-    EXPECT_EQ(newPairs, KILLS);
-    EXPECT_GT(interrupted, KILLS / 10);
+    EXPECT_EQ(newPairs, kill - 1);
+    EXPECT_GE(interrupted, WANTED_INTERRUPTED);
 }
