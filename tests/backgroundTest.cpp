@@ -47,21 +47,12 @@ protected:
     // The frame's state when the background is drawn: a cleared screen, blending over, glyph
     // texturing replacing colours.
     static void frameStart(const CameraView& camera) {
-        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-        glClear(GL_COLOR_BUFFER_BIT);
-        glEnable(GL_TEXTURE_2D);
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+        const float black[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+        startPicture(WIDTH, HEIGHT, black, GL_ONE_MINUS_SRC_ALPHA);
         camera.apply();
     }
 
-    static std::vector<unsigned char> screen() {
-        std::vector<unsigned char> pixels(static_cast<size_t>(WIDTH) * HEIGHT * 3);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(0, 0, WIDTH, HEIGHT, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
-        return pixels;
-    }
+    static std::vector<unsigned char> screen() { return readScreen(WIDTH, HEIGHT); }
 
     // Pixels of the layer-by-layer picture and of the one-pass picture.
     static std::pair<std::vector<unsigned char>, std::vector<unsigned char>> bothPictures(const CameraView& camera,

@@ -36,12 +36,7 @@ protected:
 
     // Clears the screen and sets a pixel projection with white text blended onto black.
     static void beginFrame() {
-        glViewport(0, 0, VIEW_W, VIEW_H);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        gluOrtho2D(0, VIEW_W, 0, VIEW_H);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
+        pixelProjection(VIEW_W, VIEW_H);
         glClearColor(0, 0, 0, 0);
         glClear(GL_COLOR_BUFFER_BIT);
         glEnable(GL_TEXTURE_2D);

@@ -106,12 +106,7 @@ TEST(FrameGraph, ArrayDrawsTheStripOfSingleVertices) {
     for (size_t i = 0; i < history.size(); ++i) history[i] = static_cast<int>((i * 7919) % 23 + (i % 250 == 0 ? 60 : 0));
     const unsigned index = 1234;
     auto frameStart = [] {
-        glViewport(0, 0, WIDTH, HEIGHT);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        gluOrtho2D(0, WIDTH, 0, HEIGHT);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
+        pixelProjection(WIDTH, HEIGHT);
         glClear(GL_COLOR_BUFFER_BIT);
         glEnable(GL_BLEND);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);

@@ -275,13 +275,8 @@ TEST_F(HudTest, RadarBlipsInOneArrayLookAsDrawnOneByOne) {
                 "Drone");
     addStar({3000.0f, 2000.0f}, 300.0f, 800.0f, 0.5f);
     auto frameStart = [] {
-        glViewport(0, 0, w, h);
-        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-        glClear(GL_COLOR_BUFFER_BIT);
-        glEnable(GL_TEXTURE_2D);
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+        const float black[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+        startPicture(w, h, black, GL_ONE_MINUS_SRC_ALPHA);
         glMatrixMode(GL_PROJECTION);
         glLoadIdentity();
         gluOrtho2D(0, w, -h, 0);

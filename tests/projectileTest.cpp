@@ -453,14 +453,8 @@ TEST_F(ProjectileTest, BatchedShotsDrawWhatShotByShotDrew) {
                                          std::vector<short>());
     }
     auto frameStart = [&](float viewHeight) {
-        glViewport(0, 0, WIDTH, HEIGHT);
-        glClearColor(0.05f, 0.05f, 0.1f, 1.0f);
-        glClear(GL_COLOR_BUFFER_BIT);
-        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-        glEnable(GL_TEXTURE_2D);
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+        const float darkBlue[4] = {0.05f, 0.05f, 0.1f, 1.0f};
+        startPicture(WIDTH, HEIGHT, darkBlue, GL_ONE);
         glColor4f(1.0f, 0.0f, 0.0f, 1.0f);
         CameraView::forGame(FIELD, viewHeight, 1.0f, 1.0f, static_cast<float>(WIDTH) / HEIGHT, WIDTH, HEIGHT).apply();
     };

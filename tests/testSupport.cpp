@@ -191,6 +191,26 @@ std::string shippedDataDirectory() { return std::string(QUORBLE_SOURCE_DIR) + "/
 
 std::string referenceShaderDirectory() { return std::string(QUORBLE_SOURCE_DIR) + "/tests/reference/"; }
 
+void startPicture(int width, int height, const float clearColour[4], unsigned blendDestination) {
+    glViewport(0, 0, width, height);
+    glClearColor(clearColour[0], clearColour[1], clearColour[2], clearColour[3]);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, blendDestination);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+}
+
+void pixelProjection(int width, int height) {
+    glViewport(0, 0, width, height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluOrtho2D(0, width, 0, height);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
 std::vector<unsigned char> readScreen(int width, int height) {
     std::vector<unsigned char> pixels(static_cast<size_t>(width) * static_cast<size_t>(height) * 3);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);

@@ -51,6 +51,15 @@ std::string shippedDataDirectory();
 // drawings must match.
 std::string referenceShaderDirectory();
 
+// Starts a picture as the game starts its frames: the `width` x `height` viewport cleared to
+// `clearColour` (the clear colour is left at black), texturing on, blending the source by its
+// alpha onto `blendDestination` (GL_ONE_MINUS_SRC_ALPHA, or GL_ONE for the additive pass) and
+// textures replacing colours.
+void startPicture(int width, int height, const float clearColour[4], unsigned blendDestination);
+
+// A `width` x `height` viewport with one unit a pixel, y upwards, and no model transform.
+void pixelProjection(int width, int height);
+
 // The RGB pixels of the `width` x `height` lower-left corner of the screen, bottom row first.
 std::vector<unsigned char> readScreen(int width, int height);
 

@@ -244,13 +244,9 @@ TEST(Explosion, gatheredExplosionsDrawAsEachInItsTurn) {
         if (i == 60) world.timers.push_back(std::make_unique<TShockwave>(200, 10000, 2000, point{100.0f, 50.0f}));
     }
     auto frameStart = [&] {
-        glViewport(0, 0, WIDTH, HEIGHT);
-        glClearColor(0.1f, 0.1f, 0.1f, 1.0f);
-        glClear(GL_COLOR_BUFFER_BIT);
-        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-        glEnable(GL_TEXTURE_2D);
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+        // The texture environment is each case's own, set after this.
+        const float grey[4] = {0.1f, 0.1f, 0.1f, 1.0f};
+        startPicture(WIDTH, HEIGHT, grey, GL_ONE);
         glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
         CameraView::forGame({0.0f, 0.0f}, 1500.0f, 1.0f, 1.0f, static_cast<float>(WIDTH) / HEIGHT, WIDTH, HEIGHT)
             .apply();

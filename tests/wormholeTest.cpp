@@ -183,18 +183,14 @@ protected:
     // The wormhole at (1000, -2000) with radius 350 as the additive pass draws it over a dark
     // grey screen (so that saturation shows), seen around `look` with `viewHeight` units on screen.
     static std::vector<unsigned char> picture(const ShaderList& shaders, point look, float viewHeight, int now) {
-        glClearColor(0.1f, 0.1f, 0.12f, 1.0f);
-        glClear(GL_COLOR_BUFFER_BIT);
-        glEnable(GL_TEXTURE_2D);
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+        const float darkGrey[4] = {0.1f, 0.1f, 0.12f, 1.0f};
+        startPicture(WIDTH, HEIGHT, darkGrey, GL_ONE);
         glColor4f(1.0f, 0.0f, 0.0f, 1.0f);
         CameraView::forGame({1000.0f + look.x, -2000.0f + look.y}, viewHeight, 1.0f, 1.0f,
                             static_cast<float>(WIDTH) / HEIGHT, WIDTH, HEIGHT)
             .apply();
         Wormhole hole(0, {1000.0f, -2000.0f}, 350.0f, 1, {0.0f, 0.0f}, shaders);
         hole.draw(now);
-        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
         return readScreen(WIDTH, HEIGHT);
     }
 
