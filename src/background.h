@@ -16,7 +16,19 @@ constexpr float NEBULA_EXTENT = 1.5f;
 constexpr int SLOT_DUST = 9;
 constexpr int SLOT_NEBULA = 23;
 
-// Owns the GLSL program of the one-pass background. When the driver cannot build it,
+// One linked background program and where its uniforms are.
+struct BackgroundProgram {
+    unsigned id = 0;
+    int centre = -1;
+    int dustHalfView = -1;
+    int nebulaHalfView = -1;
+    int dustBound = -1;
+    int nebulaBound = -1;
+    int shown = -1;
+    int textured = -1;
+};
+
+// Owns the GLSL programs of the one-pass background. When the driver cannot build it,
 // `usable()` is false and callers draw the layers one by one instead.
 class BackgroundPass {
 public:
@@ -25,21 +37,39 @@ public:
     BackgroundPass(const BackgroundPass&) = delete;
     BackgroundPass& operator=(const BackgroundPass&) = delete;
 
-    bool usable() const { return program != 0; }
+    bool usable() const { return general.id != 0; }
     // Overwrites every pixel of the viewport with the composed layers (black where neither
     // layer lies). Leaves blending on, the program off and texture unit 0 active.
     void draw(const CameraView& view) const;
+    // Whether `draw` takes the plain program for this view (the masks would change nothing).
+    bool drawsPlain(const CameraView& view) const;
+    // `draw` through the masked program alone, whatever the view.
+    void drawMasked(const CameraView& view) const;
 
 private:
-    unsigned program = 0;
+    using Program = BackgroundProgram;
+    // What the frame's view makes of the two layers.
+    struct Layers {
+        unsigned dustTexture = 0;
+        unsigned nebulaTexture = 0;
+        int dustSize = 0;
+        int nebulaSize = 0;
+        bool dustShown = false;
+        bool nebulaShown = false;
+        bool dustMagnified = false;
+        float dustHalfWidth = 0.0f;
+        float dustHalfHeight = 0.0f;
+        float nebulaHalfWidth = 0.0f;
+        float nebulaHalfHeight = 0.0f;
+    };
+    Layers layersFor(const CameraView& view) const;
+    bool plainFits(const Layers& layers, const CameraView& view) const;
+    void drawWith(const Program& program, const Layers& layers, const CameraView& view) const;
+
+    // Handles any view, masking what lies outside each layer and drawing missing images plain.
+    Program general;
+    // The common view: both images loaded and every pixel inside both layers.
+    Program plain;
     unsigned magnifiedDustSampler = 0;
-    int dustLocation = -1;
-    int nebulaLocation = -1;
-    int centreLocation = -1;
-    int dustHalfViewLocation = -1;
-    int nebulaHalfViewLocation = -1;
-    int dustBoundLocation = -1;
-    int nebulaBoundLocation = -1;
-    int shownLocation = -1;
-    int texturedLocation = -1;
+    unsigned innerNebulaSampler = 0;
 };

@@ -118,6 +118,49 @@ TEST_F(BackgroundTest, OnePassLooksLikeTheLayers) {
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
+// Most frames take the plain program, which leaves the masks out; it must give the masked
+// program's picture, and must not be taken where a mask or a missing image would show.
+TEST_F(BackgroundTest, PlainPassOnlyWhereTheMasksChangeNothing) {
+    BackgroundPass pass;
+    ASSERT_TRUE(pass.usable());
+    struct Case {
+        const char* name;
+        point centre;
+        float viewHeight;
+        float depth;
+        bool plain;
+    };
+    // The world's edge lies at 100000; at the start's zoom the view reaches 2500 to each side.
+    const Case cases[] = {
+        {"start", {0.0f, 0.0f}, 4000.0f, 1.0f, true},
+        {"mid-world", {31234.5f, -18765.25f}, 4000.0f, 1.0f, true},
+        {"zoomed in", {500.0f, 700.0f}, 4000.0f / 6.0f, 1.0f, true},
+        {"eye lowered", {2000.0f, 2000.0f}, 4000.0f, 0.4f, true},
+        {"just inside the edge", {97400.0f, -97900.0f}, 4000.0f, 1.0f, true},
+        {"across the edge", {98000.0f, 0.0f}, 4000.0f, 1.0f, false},
+        {"world corner", {99000.0f, -99500.0f}, 4000.0f, 1.0f, false},
+        {"zoomed far out past the nebula", {90000.0f, 90000.0f}, 4000.0f * 40.0f, 1.0f, false},
+        {"eye raised: nebula clipped", {2000.0f, 2000.0f}, 4000.0f, 12.0f, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const CameraView camera = view(c.centre, c.viewHeight, c.depth);
+        EXPECT_EQ(pass.drawsPlain(camera), c.plain);
+        frameStart(camera);
+        pass.drawMasked(camera);
+        const std::vector<unsigned char> masked = screen();
+        frameStart(camera);
+        pass.draw(camera);
+        // The same texels and sums. Clamped to the edge the nebula takes the rasteriser's
+        // 8-bit filtering path, whose weights may round a level or two the other way.
+        EXPECT_LE(compare(masked, screen()).largest, 2);
+    }
+    glDeleteTextures(1, &textures[SLOT_NEBULA]);
+    textures[SLOT_NEBULA] = 0;
+    EXPECT_FALSE(pass.drawsPlain(view({0.0f, 0.0f}, 4000.0f, 1.0f))) << "a missing image is drawn plain-coloured";
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
 TEST_F(BackgroundTest, PassLeavesTheFrameStateAsItFoundIt) {
     BackgroundPass pass;
     ASSERT_TRUE(pass.usable());
@@ -133,8 +176,10 @@ TEST_F(BackgroundTest, PassLeavesTheFrameStateAsItFoundIt) {
     EXPECT_EQ(value, 0) << "sprites drawn next must use their textures' own filtering";
     glActiveTexture(GL_TEXTURE1);
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &value);
-    glActiveTexture(GL_TEXTURE0);
     EXPECT_EQ(value, 0);
+    glGetIntegerv(GL_SAMPLER_BINDING, &value);
+    EXPECT_EQ(value, 0) << "the second unit's sampler too";
+    glActiveTexture(GL_TEXTURE0);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
