@@ -18,6 +18,7 @@
 #include "loadGalaxy.h"
 #include "quitSignals.h"
 #include "scriptGuard.h"
+#include "shipPass.h"
 #include "spriteBatch.h"
 #include "startLua.h"
 #include "textures.h"
@@ -72,16 +73,18 @@ void processStars(WorldState& world, Player* player, int dt) {
     for (size_t i = 0; i < world.stars.size(); ++i) world.stars[i].update(world, player, dt);
 }
 
-void processShips(Universe& universe, Player* player, int dt, int now) {
+void processShips(Universe& universe, Player* player, int dt, int now, float pixelSize) {
     WorldState& world = universe.currentWorld();
+    ShipPass pass(pixelSize);
     for (auto it = world.ships.begin(); it != world.ships.end();) {
-        if (it->update(dt, now, universe, player)) {
-            it->draw();
+        if (it->update(dt, now, universe, player, &pass)) {
+            pass.addSprite(it->getTexture(), it->getPosition(), it->getTheta(), it->getSize());
             ++it;
         } else {
             it = world.ships.erase(it);
         }
     }
+    pass.finish();
 }
 
 void processWormholes(Universe& universe, int now) {
@@ -326,6 +329,13 @@ CameraView Game::cameraView() const {
     return CameraView::forGame(universePtr->player->getPosition(), viewHeightValue, depth, farFactor, aspect, w, h);
 }
 
+float Game::pixelSize() const {
+    const CameraView view = cameraView();
+    float halfWidth = 0.0f, halfHeight = 0.0f;
+    if (!view.halfExtentsAt(0.0f, halfWidth, halfHeight) || view.viewportHeight <= 0) return viewHeightValue;
+    return 2.0f * halfHeight / static_cast<float>(view.viewportHeight);
+}
+
 void Game::setCamera() { cameraView().apply(); }
 
 void Game::drawBackgroundLayers() {
@@ -456,7 +466,7 @@ bool Game::frame(uint32_t now) {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     universe.player->draw();
     processStars(universe.currentWorld(), universe.player.get(), dt);
-    processShips(universe, universe.player.get(), dt, static_cast<int>(now));
+    processShips(universe, universe.player.get(), dt, static_cast<int>(now), pixelSize());
 
     glColor4fv(OVERLAY_COLOUR);
     drawMouse(mouseGamePosition());

@@ -22,7 +22,9 @@ struct lua_State;
 point mouseToGame(point p, float left, float right, float bottom, float top);
 void processProjectiles(WorldState& world, Universe& universe, int dt, int now);
 void processStars(WorldState& world, Player* player, int dt);
-void processShips(Universe& universe, Player* player, int dt, int now);
+// Updates the AI ships and draws their trails and sprites; `pixelSize` is the world units one
+// pixel spans at the ships' plane.
+void processShips(Universe& universe, Player* player, int dt, int now, float pixelSize = 1.0f);
 void processWormholes(Universe& universe, int now);
 // After a saved game was loaded: the controls are the player's again (the load closed every
 // window) and the script's optional "gameLoaded" hears of it.
@@ -68,6 +70,8 @@ private:
     void dispatchEvents();
     void handleKey(int key, bool shiftDown);
     CameraView cameraView() const;
+    // World units per pixel on the world plane.
+    float pixelSize() const;
     void setCamera();
     void drawBackgroundLayers();
     void drawOverlay(int dt);

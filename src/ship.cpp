@@ -11,6 +11,7 @@
 #include "glHeaders.h"
 #include "player.h"
 #include "projectile.h"
+#include "shipPass.h"
 #include "timerClasses.h"
 #include "worldState.h"
 
@@ -211,7 +212,7 @@ void Ship::save(XmlDoc& doc, XmlNode* node) const {
     writeIndexedList(doc, node, "personalRelations", personalRelations);
 }
 
-bool Ship::update(int dt, int now, Universe& universe, Player* player) {
+bool Ship::update(int dt, int now, Universe& universe, Player* player, ShipPass* pass) {
     for (unsigned& cooling : gunCooling) cooling += dt;
 
     if (hitpoints <= 0.0f) {
@@ -254,7 +255,10 @@ bool Ship::update(int dt, int now, Universe& universe, Player* player) {
     }
 
     glowTrail.update(position, dt);
-    glowTrail.draw(position);
+    if (pass)
+        pass->addTrail(glowTrail, position);
+    else
+        glowTrail.draw(position);
 
     gravity = {0.0f, 0.0f};
     collidables.clear();
@@ -349,7 +353,7 @@ void Ship::fire(Universe& universe, Player& player) {
     }
 }
 
-void Ship::draw() const {
+void drawShipSprite(unsigned texture, point position, float theta, float size) {
     glPushMatrix();
     reportError();
     glTranslatef(position.x, position.y, 0.0f);
@@ -360,6 +364,8 @@ void Ship::draw() const {
     glBindTexture(GL_TEXTURE_2D, 0);
     glPopMatrix();
 }
+
+void Ship::draw() const { drawShipSprite(texture, position, theta, size); }
 
 bool Ship::takeDamage(float d) {
     hitpoints -= d;

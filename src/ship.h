@@ -10,6 +10,7 @@
 #include "xmlValues.h"
 
 class Player;
+class ShipPass;
 class Universe;
 
 struct collidableData {
@@ -29,6 +30,10 @@ point fighterAcceleration(point toPlayer, float distance, float thrust, point gr
 // velocity minus the shooter's.
 point leadAimPoint(point target, point relativeVelocity, point shooter, float shotSpeed);
 
+// A ship's sprite: the `texture` square of half-size `size` at `position`, turned by `theta`
+// radians.
+void drawShipSprite(unsigned texture, point position, float theta, float size);
+
 // What a fighter shoots at: the player, or a nearer hostile ship within 2000 units.
 struct shipTarget {
     point position;
@@ -43,8 +48,9 @@ public:
     Ship(XmlNode* node, Universe& universe);
     void save(XmlDoc& doc, XmlNode* node) const;
 
-    // False when the ship is gone (died or rammed the player).
-    bool update(int dt, int now, Universe& universe, Player* player);
+    // False when the ship is gone (died or rammed the player). The trail is drawn at the end,
+    // or handed to `pass` to be drawn with the other ships' trails.
+    bool update(int dt, int now, Universe& universe, Player* player, ShipPass* pass = nullptr);
     void draw() const;
     bool takeDamage(float d);
     bool takeDamage(float d, short shooterFaction, Universe& universe);
@@ -69,6 +75,7 @@ public:
     float getHitpoints() const { return hitpoints; }
     int getShipCode() const { return shipCode; }
     float getSize() const { return size; }
+    unsigned getTexture() const { return texture; }
     int getAI() const { return aiType; }
     point getGravity() const { return gravity; }
     const std::vector<short>& getPersonalRelations() const { return personalRelations; }
