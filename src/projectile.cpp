@@ -2,6 +2,7 @@
 // the spawning of a weapon's spread of shots.
 #include "projectile.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <iostream>
@@ -153,9 +154,20 @@ bool Projectile::handleCollision(point previous, WorldState& world, Universe& un
 
     Ship* hit = nullptr;
     float hitDistance = 0.0f;
+    // Thousands of shots each look at every ship: a ship clear of the box around the shot's
+    // path, by more than its reach and a unit for rounding, cannot be hit, and the exact test
+    // is left for the few that remain.
+    const float left = std::min(position.x, previous.x) - 1.0f;
+    const float right = std::max(position.x, previous.x) + 1.0f;
+    const float bottom = std::min(position.y, previous.y) - 1.0f;
+    const float top = std::max(position.y, previous.y) + 1.0f;
     for (Ship& ship : world.ships) {
-        if (!intersectCircleLine(position, previous, ship.getPosition(), row->size + ship.getSize() / 2.0f))
+        const float reach = row->size + ship.getSize() / 2.0f;
+        const float box = std::fabs(reach);
+        const point centre = ship.getPosition();
+        if (centre.x + box < left || centre.x - box > right || centre.y + box < bottom || centre.y - box > top)
             continue;
+        if (!intersectCircleLine(position, previous, centre, reach)) continue;
         float distance = pointDistance(ship.getPosition(), position);
         if (!hit || distance < hitDistance) {
             hit = &ship;

@@ -245,6 +245,41 @@ TEST_F(ProjectileTest, HitsTheShipNearestToTheShot) {
     EXPECT_FLOAT_EQ(ahead.getHitpoints(), aheadHp);
 }
 
+// Fast shots sweep past a ship in every direction, grazing it just inside or just outside its
+// reach: the quick rejection of far ships must never drop a graze the exact test would count.
+TEST_F(ProjectileTest, GrazingShotsHitExactlyWhenTheSweptTestSaysSo) {
+    Ship& ship = addShip(FIELD);
+    const float reach = WEAPONDATA[PELLET].size + ship.getSize() / 2.0f;
+    int hits = 0, cases = 0;
+    for (int k = 0; k < 16; ++k) {
+        const float angle = static_cast<float>(k) * 0.3927f + 0.1f;
+        const point along{std::sin(angle), std::cos(angle)};
+        const point side{along.y, -along.x};
+        for (float gap : {-0.05f, 0.05f, 0.5f}) {
+            for (float speed : {0.5f, 20.0f}) {
+                const float off = reach + gap;
+                // Starts before the ship and ends level with it, or far past it.
+                const point start{FIELD.x + side.x * off - along.x * speed * 50.0f * 0.7f,
+                                  FIELD.y + side.y * off - along.y * speed * 50.0f * 0.7f};
+                const float hp = ship.getHitpoints();
+                Projectile shot = restored("x=\"" + toString(start.x) + "\" y=\"" + toString(start.y) + "\" xSpd=\"" +
+                                           toString(along.x * speed) + "\" ySpd=\"" + toString(along.y * speed) +
+                                           "\" lifetimeRemaining=\"1000\" theta=\"0\" shotType=\"0\" faction=\"0\""
+                                           " targetedShipID=\"0\"");
+                const point before = shot.getPosition();
+                shot.update(50, world(), *universe, 0);
+                const bool expected = intersectCircleLine(shot.getPosition(), before, FIELD, reach);
+                const bool hit = ship.getHitpoints() < hp;
+                EXPECT_EQ(hit, expected) << "angle " << angle << " gap " << gap << " speed " << speed;
+                hits += hit;
+                ++cases;
+            }
+        }
+    }
+    EXPECT_GT(hits, cases / 4) << "the grazes inside the reach should hit";
+    EXPECT_LT(hits, cases) << "the misses outside the reach should not";
+}
+
 TEST_F(ProjectileTest, ZeroDamageShotVanishesAtAShipWithoutExplosion) {
     WEAPONDATA[PELLET].damage = 0.0f;
     Ship& ship = addShip(FIELD);
