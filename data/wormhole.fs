@@ -36,6 +36,30 @@ float layerAt(float f) {
     return s * s * LAYERS;
 }
 
+// What one ring adds to the pixel, in 255ths: the pixel lies at the fraction r of the ring's
+// radius, the ring has turned by `turn` and its arcs' wobble stands at `wobble`.
+vec3 ringLight(float layer, float r, vec2 turn, vec2 wobble, float sin3, float cos3, float turbulence) {
+    float ring = smoothstep(RING_INNER, 0.86, r) * smoothstep(1.0, 0.9, r);
+    // sin(3 * (angle - spin) + sin(wobble)), the angle of the pixel within the turned layer.
+    float cosTurn3 = turn.x * (4.0 * turn.x * turn.x - 3.0);
+    float sinTurn3 = turn.y * (3.0 - 4.0 * turn.y * turn.y);
+    float sinArc = sin3 * cosTurn3 - cos3 * sinTurn3;
+    float cosArc = cos3 * cosTurn3 + sin3 * sinTurn3;
+    float bend = wobble.y;
+    float arms = 0.5 + 0.5 * (sinArc * cos(bend) + cosArc * sin(bend));
+    arms = arms * arms;
+    float lit = ring * (0.15 + 0.85 * arms);
+    vec3 colour = mix(MOUTH, DEEP, smoothstep(0.0, 0.6, layer));
+    colour = mix(colour, THROAT, smoothstep(0.75, 1.0, layer));
+    float strength = lit * (0.6 + 0.6 * turbulence);
+    strength = mix(strength, (1.0 - r) * 1.6, smoothstep(FILL_FROM, 1.0, layer));
+    // Each layer was blended on its own: source colour times source alpha, both 8-bit and
+    // rounded (for the small alphas here every renderer's 8-bit product agrees).
+    float alpha = stored(strength * 0.16);
+    vec3 tint = vec3(stored(colour.r), stored(colour.g), stored(colour.b));
+    return floor(tint * alpha / 255.0 + 0.5);
+}
+
 void main() {
     float d = length(offset);
     if (d >= radius) discard;
@@ -67,34 +91,39 @@ void main() {
     const vec2 WOBBLE_STEP = vec2(0.99920011, 0.039989334);  // cos and sin of 4 / LAYERS
 
     vec3 light = vec3(0.0);
-    for (int i = first; i <= last; ++i) {
+    // Rings at least this deep come out smaller on screen than the texture, and their
+    // turbulence needs the mipmaps; the shallower ones are magnified everywhere, where level 0
+    // is what the gradients would pick, and sampling it directly saves working the level out.
+    // The renderer's measure of a gradient never exceeds its length, so a ring whose gradients
+    // are under one texel by length is magnified by any measure.
+    float texelsAcross = max(length(acrossX), length(acrossY)) * 0.4 * float(textureSize(flame, 0).x);
+    float clearRatio = (1.0 - 1.001 * texelsAcross / radius) / SHRINK;
+    int firstMinified = clearRatio <= 0.0 ? 0 : int(floor(clearRatio * clearRatio * LAYERS)) + 1;
+    // Two loops, so that each sends only its own kind of sample.
+    int i = first;
+    for (; i <= min(last, firstMinified - 1); ++i) {
+        float layer = float(i) / LAYERS;
+        float scale = radius * (1.0 - SHRINK * sqrt(layer));
+        float r = d / scale;
+        if (r < 1.0) {
+            vec2 local = mat2(turn.x, -turn.y, turn.y, turn.x) / scale * offset;
+            float turbulence = textureLod(flame, local * 0.4 + 0.5, 0.0).a;
+            light += ringLight(layer, r, turn, wobble, sin3, cos3, turbulence);
+        }
+        turn = vec2(turn.x * stepTurn.x - turn.y * stepTurn.y, turn.y * stepTurn.x + turn.x * stepTurn.y);
+        wobble = vec2(wobble.x * WOBBLE_STEP.x - wobble.y * WOBBLE_STEP.y,
+                      wobble.y * WOBBLE_STEP.x + wobble.x * WOBBLE_STEP.y);
+    }
+    for (; i <= last; ++i) {
         float layer = float(i) / LAYERS;
         float scale = radius * (1.0 - SHRINK * sqrt(layer));
         float r = d / scale;
         if (r < 1.0) {
             mat2 unturn = mat2(turn.x, -turn.y, turn.y, turn.x) / scale;
             vec2 local = unturn * offset;
-            float ring = smoothstep(RING_INNER, 0.86, r) * smoothstep(1.0, 0.9, r);
-            // sin(3 * (angle - spin) + sin(wobble)), the angle of the pixel within the turned layer.
-            float cosTurn3 = turn.x * (4.0 * turn.x * turn.x - 3.0);
-            float sinTurn3 = turn.y * (3.0 - 4.0 * turn.y * turn.y);
-            float sinArc = sin3 * cosTurn3 - cos3 * sinTurn3;
-            float cosArc = cos3 * cosTurn3 + sin3 * sinTurn3;
-            float bend = wobble.y;
-            float arms = 0.5 + 0.5 * (sinArc * cos(bend) + cosArc * sin(bend));
-            arms = arms * arms;
-            float lit = ring * (0.15 + 0.85 * arms);
             float turbulence =
                 textureGrad(flame, local * 0.4 + 0.5, unturn * acrossX * 0.4, unturn * acrossY * 0.4).a;
-            vec3 colour = mix(MOUTH, DEEP, smoothstep(0.0, 0.6, layer));
-            colour = mix(colour, THROAT, smoothstep(0.75, 1.0, layer));
-            float strength = lit * (0.6 + 0.6 * turbulence);
-            strength = mix(strength, (1.0 - r) * 1.6, smoothstep(FILL_FROM, 1.0, layer));
-            // Each layer was blended on its own: source colour times source alpha, both 8-bit and
-            // rounded (for the small alphas here every renderer's 8-bit product agrees).
-            float alpha = stored(strength * 0.16);
-            vec3 tint = vec3(stored(colour.r), stored(colour.g), stored(colour.b));
-            light += floor(tint * alpha / 255.0 + 0.5);
+            light += ringLight(layer, r, turn, wobble, sin3, cos3, turbulence);
         }
         turn = vec2(turn.x * stepTurn.x - turn.y * stepTurn.y, turn.y * stepTurn.x + turn.x * stepTurn.y);
         wobble = vec2(wobble.x * WOBBLE_STEP.x - wobble.y * WOBBLE_STEP.y,
