@@ -4,6 +4,8 @@
 // writes each pixel once gives the same picture for less than half of that.
 #pragma once
 
+#include <vector>
+
 #include "basics.h"
 #include "camera.h"
 
@@ -37,17 +39,19 @@ public:
     BackgroundPass(const BackgroundPass&) = delete;
     BackgroundPass& operator=(const BackgroundPass&) = delete;
 
-    bool usable() const { return general.id != 0; }
+    bool usable() const { return programs[MASKED].id != 0; }
     // Overwrites every pixel of the viewport with the composed layers (black where neither
     // layer lies). Leaves blending on, the program off and texture unit 0 active.
     void draw(const CameraView& view) const;
-    // Whether `draw` takes the plain program for this view (the masks would change nothing).
+    // Whether `draw` covers this whole view with the program for both layers, no masks.
     bool drawsPlain(const CameraView& view) const;
     // `draw` through the masked program alone, whatever the view.
     void drawMasked(const CameraView& view) const;
 
 private:
     using Program = BackgroundProgram;
+    // The programs, each for where its name says; the masked one can draw any pixel.
+    enum Kind { MASKED, BOTH, DUST_ONLY, NEBULA_ONLY, NEITHER, KINDS };
     // What the frame's view makes of the two layers.
     struct Layers {
         unsigned dustTexture = 0;
@@ -62,14 +66,18 @@ private:
         float nebulaHalfWidth = 0.0f;
         float nebulaHalfHeight = 0.0f;
     };
+    // A rectangle of pixels [x0, x1) x [y0, y1) from the viewport's lower left, and its program.
+    struct Region {
+        Kind kind;
+        int x0, y0, x1, y1;
+    };
     Layers layersFor(const CameraView& view) const;
-    bool plainFits(const Layers& layers, const CameraView& view) const;
-    void drawWith(const Program& program, const Layers& layers, const CameraView& view) const;
+    // The screen cut where the layers' edges fall, so that only the pixels near an edge pay for
+    // the masks and pixels away from a layer do not sample it.
+    std::vector<Region> regionsFor(const Layers& layers, const CameraView& view) const;
+    void drawRegions(const std::vector<Region>& regions, const Layers& layers, const CameraView& view) const;
 
-    // Handles any view, masking what lies outside each layer and drawing missing images plain.
-    Program general;
-    // The common view: both images loaded and every pixel inside both layers.
-    Program plain;
+    Program programs[KINDS];
     unsigned magnifiedDustSampler = 0;
     unsigned innerNebulaSampler = 0;
 };

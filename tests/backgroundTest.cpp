@@ -118,9 +118,10 @@ TEST_F(BackgroundTest, OnePassLooksLikeTheLayers) {
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
-// Most frames take the plain program, which leaves the masks out; it must give the masked
-// program's picture, and must not be taken where a mask or a missing image would show.
-TEST_F(BackgroundTest, PlainPassOnlyWhereTheMasksChangeNothing) {
+// Most frames take the program for both layers alone, which leaves the masks out; views that
+// reach past a layer's edge are cut into regions, each drawn by the cheapest program for it. The
+// picture must be the masked program's wherever the cuts fall.
+TEST_F(BackgroundTest, EveryRegionDrawsWhatTheMasksWould) {
     BackgroundPass pass;
     ASSERT_TRUE(pass.usable());
     struct Case {
@@ -141,6 +142,9 @@ TEST_F(BackgroundTest, PlainPassOnlyWhereTheMasksChangeNothing) {
         {"world corner", {99000.0f, -99500.0f}, 4000.0f, 1.0f, false},
         {"zoomed far out past the nebula", {90000.0f, 90000.0f}, 4000.0f * 40.0f, 1.0f, false},
         {"eye raised: nebula clipped", {2000.0f, 2000.0f}, 4000.0f, 12.0f, false},
+        {"the whole world", {0.0f, 0.0f}, 200000.0f, 1.0f, false},
+        {"the whole world, off centre", {61234.0f, -33321.0f}, 150000.0f, 1.0f, false},
+        {"past the world, the nebula's edge in view", {-99000.0f, 98000.0f}, 60000.0f, 1.0f, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
