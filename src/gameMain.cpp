@@ -18,6 +18,7 @@
 #include "loadGalaxy.h"
 #include "quitSignals.h"
 #include "scriptGuard.h"
+#include "shipIndex.h"
 #include "shipPass.h"
 #include "spriteBatch.h"
 #include "startLua.h"
@@ -55,8 +56,10 @@ void processProjectiles(WorldState& world, Universe& universe, int dt, int now) 
     // The pass is additive, so the order of the shots does not change the picture: they are
     // gathered and drawn as one array per texture instead of one small draw each.
     SpriteBatch shots;
+    // Nothing adds, removes or moves a ship while the shots fly, so one index serves them all.
+    const ShipIndex ships(world.ships);
     for (auto it = world.projectiles.begin(); it != world.projectiles.end();) {
-        if (it->update(dt, world, universe, now, &shots))
+        if (it->update(dt, world, universe, now, &shots, &ships))
             ++it;
         else
             it = world.projectiles.erase(it);

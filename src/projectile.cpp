@@ -7,9 +7,11 @@
 #include <cmath>
 #include <iostream>
 #include <memory>
+#include <optional>
 
 #include "basics.h"
 #include "glHeaders.h"
+#include "shipIndex.h"
 #include "spriteBatch.h"
 #include "textures.h"
 #include "timerClasses.h"
@@ -111,7 +113,8 @@ bool Projectile::affectedByGrav() const {
     return row ? row->grav : true;
 }
 
-bool Projectile::update(int dt, WorldState& world, Universe& universe, int now, SpriteBatch* batch) {
+bool Projectile::update(int dt, WorldState& world, Universe& universe, int now, SpriteBatch* batch,
+                        const ShipIndex* ships) {
     const projectileData* row = typeRow(shotType);
     if (!row) return false;
     const projectileData& type = *row;
@@ -131,7 +134,7 @@ bool Projectile::update(int dt, WorldState& world, Universe& universe, int now, 
     }
 
     if (static_cast<long long>(type.lifetime) - lifetimeRemaining > ARMING_TIME &&
-        handleCollision(previous, world, universe, now)) {
+        handleCollision(previous, world, universe, now, ships)) {
         if (type.onHitFragment != -1)
             projectileSpawn(type.onHitFragment, velocity, position, theta, world, faction);
         projectileEvent(world, position, type.onHitEffect, now);
@@ -148,29 +151,35 @@ bool Projectile::update(int dt, WorldState& world, Universe& universe, int now, 
     return true;
 }
 
-bool Projectile::handleCollision(point previous, WorldState& world, Universe& universe, int now) {
+bool Projectile::handleCollision(point previous, WorldState& world, Universe& universe, int now,
+                                 const ShipIndex* ships) {
     const projectileData* row = typeRow(shotType);
     if (!row) return false;
 
-    Ship* hit = nullptr;
-    float hitDistance = 0.0f;
-    // Thousands of shots each look at every ship: a ship clear of the box around the shot's
-    // path, by more than its reach and a unit for rounding, cannot be hit, and the exact test
-    // is left for the few that remain.
+    std::optional<ShipIndex> ownIndex;
+    if (!ships) ships = &ownIndex.emplace(world.ships);
+    // Only ships within their reach (and a unit for rounding) of the box around the shot's
+    // path can be hit; the exact swept test is left for those. The reach is squared by the
+    // exact test, so its magnitude counts.
     const float left = std::min(position.x, previous.x) - 1.0f;
     const float right = std::max(position.x, previous.x) + 1.0f;
     const float bottom = std::min(position.y, previous.y) - 1.0f;
     const float top = std::max(position.y, previous.y) + 1.0f;
-    for (Ship& ship : world.ships) {
-        const float reach = row->size + ship.getSize() / 2.0f;
+    const float widestReach = std::fabs(row->size) + ships->widestHalfSize();
+    const auto candidates = ships->alongX(left - widestReach, right + widestReach);
+
+    // The nearest ship hit; of equally near ones, the first in the world's list.
+    const ShipIndex::Entry* hit = nullptr;
+    float hitDistance = 0.0f;
+    for (const ShipIndex::Entry* e = candidates.first; e != candidates.second; ++e) {
+        const float reach = row->size + e->halfSize;
         const float box = std::fabs(reach);
-        const point centre = ship.getPosition();
-        if (centre.x + box < left || centre.x - box > right || centre.y + box < bottom || centre.y - box > top)
-            continue;
+        if (e->x + box < left || e->x - box > right || e->y + box < bottom || e->y - box > top) continue;
+        const point centre{e->x, e->y};
         if (!intersectCircleLine(position, previous, centre, reach)) continue;
-        float distance = pointDistance(ship.getPosition(), position);
-        if (!hit || distance < hitDistance) {
-            hit = &ship;
+        const float distance = pointDistance(centre, position);
+        if (!hit || distance < hitDistance || (distance == hitDistance && e->order < hit->order)) {
+            hit = e;
             hitDistance = distance;
         }
     }
@@ -188,7 +197,7 @@ bool Projectile::handleCollision(point previous, WorldState& world, Universe& un
     // A harmless shot simply vanishes at the ship.
     if (row->damage == 0.0f) return true;
     float damage = row->damage;
-    hit->takeDamage(damage, faction, universe);
+    hit->ship->takeDamage(damage, faction, universe);
     standardExplosion(position, universe.currentWorld(), now);
     return true;
 }

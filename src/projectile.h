@@ -9,6 +9,7 @@
 class Universe;
 class WorldState;
 
+class ShipIndex;
 class SpriteBatch;
 
 class Projectile {
@@ -23,9 +24,13 @@ public:
     bool affectedByGrav() const;
     // False when the shot is finished. With a batch the shot's square goes into it instead of
     // being drawn at once (the additive pass draws the batch after the last shot).
-    bool update(int dt, WorldState& world, Universe& universe, int now, SpriteBatch* batch = nullptr);
+    // `ships`, when given, is the world's ships indexed for this pass; without it each hit test
+    // builds its own.
+    bool update(int dt, WorldState& world, Universe& universe, int now, SpriteBatch* batch = nullptr,
+                const ShipIndex* ships = nullptr);
     // True when the shot hit something; `previous` is its position before this frame's move.
-    bool handleCollision(point previous, WorldState& world, Universe& universe, int now);
+    bool handleCollision(point previous, WorldState& world, Universe& universe, int now,
+                         const ShipIndex* ships = nullptr);
     // Leaves its texture bound; processProjectiles unbinds once after the whole pass.
     void draw() const;
     // The same square, gathered into `batch`.

@@ -280,6 +280,25 @@ TEST_F(ProjectileTest, GrazingShotsHitExactlyWhenTheSweptTestSaysSo) {
     EXPECT_LT(hits, cases) << "the misses outside the reach should not";
 }
 
+// Ships are looked up in x order, but of two ships equally near the shot the first in the
+// world's list is hit, as when the list was walked; a ship with no real position is never hit.
+TEST_F(ProjectileTest, EquallyNearShipsGoToTheFirstInTheList) {
+    WEAPONDATA[PELLET].speed = 1.0f;
+    for (bool rightFirst : {true, false}) {
+        SCOPED_TRACE(rightFirst ? "right ship first" : "left ship first");
+        world().ships.clear();
+        addShip({NAN, FIELD.y});
+        Ship& first = addShip({FIELD.x + (rightFirst ? 5.0f : -5.0f), FIELD.y});
+        Ship& second = addShip({FIELD.x + (rightFirst ? -5.0f : 5.0f), FIELD.y});
+        const float firstHp = first.getHitpoints(), secondHp = second.getHitpoints();
+        Projectile shot = restored(R"(x="50000" y="49950" xSpd="0" ySpd="1" lifetimeRemaining="1000" theta="0"
+            shotType="0" faction="0" targetedShipID="0")");
+        EXPECT_FALSE(shot.update(50, world(), *universe, 0));  // sweeps 49950 -> 50000
+        EXPECT_FLOAT_EQ(first.getHitpoints(), firstHp - 10.0f);
+        EXPECT_FLOAT_EQ(second.getHitpoints(), secondHp);
+    }
+}
+
 TEST_F(ProjectileTest, ZeroDamageShotVanishesAtAShipWithoutExplosion) {
     WEAPONDATA[PELLET].damage = 0.0f;
     Ship& ship = addShip(FIELD);
