@@ -244,6 +244,26 @@ int getPlanetList(lua_State* L) {
     return 1;
 }
 
+// Longer than this is no longer one line on any screen, and most likely a script's mistake.
+constexpr size_t MAX_HINT_LENGTH = 400;
+
+// "showHint"(text) -> true, or nil and a reason: the line of guidance shown on screen until the
+// next call; "" clears it.
+int showHint(lua_State* L) {
+    const int type = lua_type(L, 1);
+    if (type != LUA_TSTRING && type != LUA_TNUMBER)
+        return refuse(L, std::string("showHint: a hint is text, not ") + lua_typename(L, type));
+    size_t length = 0;
+    const char* text = lua_tolstring(L, 1, &length);
+    if (length > MAX_HINT_LENGTH)
+        return refuse(L, "showHint: a hint of " + std::to_string(length) + " characters is longer than " +
+                             std::to_string(MAX_HINT_LENGTH));
+    Universe* universe = engineUniverse(L);
+    if (universe) universe->hint.show(std::string(text, length));
+    lua_pushboolean(L, 1);
+    return 1;
+}
+
 const luaL_Reg GAME_FUNCTIONS[] = {
     {"getPlayerData", getPlayerData},
     {"setPlayerData", setPlayerData},
@@ -253,6 +273,7 @@ const luaL_Reg GAME_FUNCTIONS[] = {
     {"getFactionNames", getFactionNames},
     {"getWorldNames", getWorldNames},
     {"getPlanetList", getPlanetList},
+    {"showHint", showHint},
 };
 
 }  // namespace

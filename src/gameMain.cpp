@@ -405,6 +405,16 @@ void Game::drawScriptErrorLine(uint32_t now) {
     drawScriptError(scriptErrorText, hudFont.get());
 }
 
+void Game::drawHintLine() {
+    if (universePtr->hint.text().empty()) return;
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluOrtho2D(0, w, 0, h);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    drawHint(universePtr->hint.text(), hudFont.get());
+}
+
 void Game::drawDisplays() {
     Universe& universe = *universePtr;
     // Windows start each frame untinted; the radar after them shows its panel as it is.
@@ -478,6 +488,7 @@ bool Game::frame(uint32_t now) {
     drawOverlay(dt);
     drawDisplays();
     drawScriptErrorLine(now);
+    drawHintLine();
 
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();

@@ -78,6 +78,8 @@ private:
     void drawDisplays();
     // The latest script error, for a few seconds from the frame that first saw it.
     void drawScriptErrorLine(uint32_t now);
+    // The script's hint, while it has one.
+    void drawHintLine();
 
     GameOptions options;
     std::unique_ptr<Universe> universePtr;

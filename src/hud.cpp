@@ -55,6 +55,14 @@ constexpr float ERROR_TEXT_SIZE = 9.0f;
 constexpr float ERROR_STRIP_COLOUR[4] = {0.0f, 0.0f, 0.0f, 0.65f};
 constexpr float ERROR_TEXT_COLOUR[4] = {1.0f, 0.55f, 0.45f, 1.0f};
 
+// The hint strip, in the band between the radar and the map below their lower edges (80.5 % of
+// the height) and above the windows' tops (80.3 %), under the mouse-over label (92 %).
+constexpr float HINT_BOTTOM = 0.835f;
+constexpr float HINT_HEIGHT = 34.0f;
+constexpr float HINT_TEXT_SIZE = 10.0f;
+constexpr float HINT_STRIP_COLOUR[4] = {0.02f, 0.05f, 0.12f, 0.8f};
+constexpr float HINT_TEXT_COLOUR[4] = {1.0f, 0.92f, 0.55f, 1.0f};
+
 // One textured square of half size `s` around the current origin, texture upright.
 void texturedSquare(float s) {
     drawTexturedSquare(s);
@@ -309,21 +317,27 @@ MouseoverTarget mouseoverTarget(Universe& universe, point m) {
     return target;
 }
 
-void drawScriptError(const std::string& line, Font* font) {
-    if (!font || !font->isReady() || line.empty()) return;
-    const float left = PANEL_SIZE + ERROR_MARGIN;
-    const float right = static_cast<float>(w) - PANEL_SIZE - ERROR_MARGIN;
-    const float top = static_cast<float>(h) - ERROR_TOP_GAP;
-    const float bottom = top - ERROR_HEIGHT;
+namespace {
 
+// Where and how a strip of one line is drawn, in pixels of the pixel projection.
+struct TextStrip {
+    float left, bottom, right, top;
+    float textSize;
+    const float* stripColour;
+    const float* textColour;
+};
+
+// One line on a dark strip, cut short with "..." when it does not fit.
+void drawTextStrip(const std::string& line, Font* font, const TextStrip& strip) {
+    if (!font || !font->isReady() || line.empty()) return;
     // The longest start of the line that fits with "..." after it.
     std::string shown = line;
-    const float room = right - left - 2.0f * ERROR_PADDING;
-    if (Font::textWidth(shown, ERROR_TEXT_SIZE) > room) {
+    const float room = strip.right - strip.left - 2.0f * ERROR_PADDING;
+    if (Font::textWidth(shown, strip.textSize) > room) {
         size_t fits = 0, tooLong = line.size();
         while (tooLong - fits > 1) {
             const size_t middle = (fits + tooLong) / 2;
-            if (Font::textWidth(line.substr(0, middle) + "...", ERROR_TEXT_SIZE) <= room)
+            if (Font::textWidth(line.substr(0, middle) + "...", strip.textSize) <= room)
                 fits = middle;
             else
                 tooLong = middle;
@@ -332,20 +346,37 @@ void drawScriptError(const std::string& line, Font* font) {
     }
 
     glBindTexture(GL_TEXTURE_2D, 0);
-    glColor4fv(ERROR_STRIP_COLOUR);
+    glColor4fv(strip.stripColour);
     glBegin(GL_QUADS);
-    glVertex2f(left, bottom);
-    glVertex2f(left, top);
-    glVertex2f(right, top);
-    glVertex2f(right, bottom);
+    glVertex2f(strip.left, strip.bottom);
+    glVertex2f(strip.left, strip.top);
+    glVertex2f(strip.right, strip.top);
+    glVertex2f(strip.right, strip.bottom);
     glEnd();
     // The glyphs are tinted, then the texture unit goes back to replacing colours.
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-    glColor4fv(ERROR_TEXT_COLOUR);
-    font->displayText(shown, (left + right) / 2.0f, (bottom + top) / 2.0f, ERROR_TEXT_SIZE, true);
+    glColor4fv(strip.textColour);
+    font->displayText(shown, (strip.left + strip.right) / 2.0f, (strip.bottom + strip.top) / 2.0f, strip.textSize,
+                      true);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     reportError();
+}
+
+}  // namespace
+
+void drawScriptError(const std::string& line, Font* font) {
+    const float top = static_cast<float>(h) - ERROR_TOP_GAP;
+    drawTextStrip(line, font,
+                  {PANEL_SIZE + ERROR_MARGIN, top - ERROR_HEIGHT, static_cast<float>(w) - PANEL_SIZE - ERROR_MARGIN,
+                   top, ERROR_TEXT_SIZE, ERROR_STRIP_COLOUR, ERROR_TEXT_COLOUR});
+}
+
+void drawHint(const std::string& line, Font* font) {
+    const float bottom = HINT_BOTTOM * static_cast<float>(h);
+    drawTextStrip(line, font,
+                  {PANEL_SIZE + ERROR_MARGIN, bottom, static_cast<float>(w) - PANEL_SIZE - ERROR_MARGIN,
+                   bottom + HINT_HEIGHT, HINT_TEXT_SIZE, HINT_STRIP_COLOUR, HINT_TEXT_COLOUR});
 }
 
 void mouseover(Universe& universe, point m, Font* font, int dt) {

@@ -29,6 +29,9 @@ void mouseover(Universe& universe, point m, Font* font, int dt);
 // the map and above the windows and the mouse-over label; cut short with "..." when too long.
 // Draws in the pixel projection (origin bottom left) and leaves colours untinted.
 void drawScriptError(const std::string& line, Font* font);
+// The script's hint on a dark strip between the radar and the map, above the windows and below
+// the mouse-over label; same projection and leavings as drawScriptError.
+void drawHint(const std::string& line, Font* font);
 
 // Whether an object at `distance` from the player shows on the radar / map.
 inline bool onRadar(float distance) { return distance < RADAR_RANGE; }

@@ -10,6 +10,7 @@
 
 #include "GravityWall.h"
 #include "defaultVals.h"
+#include "hintLine.h"
 #include "input.h"
 #include "player.h"
 #include "projectile.h"
@@ -98,6 +99,8 @@ public:
     planetData defaultPlanetData;
     // Held keys and buttons, read by the player; filled by the game from SDL or by a test.
     InputState input;
+    // The script's guidance line; it outlives a load, since the script decides when it changes.
+    HintLine hint;
 
 private:
     void applyDefaultEquipment();

@@ -205,3 +205,36 @@ TEST_F(GameFunctions, ReportsTheShipEquipmentAndNames) {
     EXPECT_EQ("Alpha,Beta", text("worlds"));
     EXPECT_EQ("0:Terra@Alpha,1:Luna@Alpha,2:Rock@Beta", text("planets"));
 }
+
+TEST_F(GameFunctions, HintsAreLoggedOnceAndBadOnesChangeNothing) {
+    ASSERT_EQ("", run("ok = tostring(showHint('Press E to open the market'))"));
+    EXPECT_EQ("true", text("ok"));
+    EXPECT_EQ("Hint: Press E to open the market\n", out);
+    EXPECT_EQ("Press E to open the market", universe->hint.text());
+
+    // The same text again is no news; a line break would split the line on screen and in the log.
+    ASSERT_EQ("", run("showHint('Press E to open the market')"));
+    EXPECT_EQ("", out);
+    ASSERT_EQ("", run("showHint('two\\nlines')"));
+    EXPECT_EQ("Hint: two lines\n", out);
+
+    struct Bad {
+        const char* call;
+        const char* message;
+    };
+    const Bad bad[] = {
+        {"showHint({})", "Error, showHint: a hint is text, not table\n"},
+        {"showHint()", "Error, showHint: a hint is text, not no value\n"},
+        {"showHint(string.rep('x', 401))", "Error, showHint: a hint of 401 characters is longer than 400\n"},
+    };
+    for (const Bad& b : bad) {
+        ASSERT_EQ("", run(std::string("a, b = ") + b.call)) << b.call;
+        EXPECT_EQ(b.message, out) << b.call;
+        EXPECT_EQ("nil", std::string(text("a") == "<nil>" ? "nil" : text("a"))) << b.call;
+        EXPECT_EQ("two lines", universe->hint.text()) << b.call;
+    }
+
+    ASSERT_EQ("", run("showHint('')"));
+    EXPECT_EQ("", out);
+    EXPECT_EQ("", universe->hint.text());
+}
