@@ -17,6 +17,7 @@
 #include "hud.h"
 #include "loadGalaxy.h"
 #include "quitSignals.h"
+#include "screenFit.h"
 #include "scriptGuard.h"
 #include "shipIndex.h"
 #include "shipPass.h"
@@ -167,8 +168,12 @@ int Game::startUp(int argc, char** argv) {
 
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_putenv(const_cast<char*>("SDL_VIDEO_CENTERED=center"));
-    if (!SDL_SetVideoMode(w, h, 32, SDL_OPENGL)) {
-        std::printf("Unable to set %d x %d 32b video: %s\n", w, h, SDL_GetError());
+    // The picture is always w x h; the window may be smaller (or larger) and shows it scaled.
+    const char* forcedWindow = std::getenv("QUORBLE_WINDOW");
+    screenMode = std::make_unique<ScreenMode>(PixelSize{w, h}, forcedWindow ? forcedWindow : "");
+    if (!screenMode->open()) {
+        std::printf("Unable to set %d x %d 32b video: %s\n", screenMode->windowed().width,
+                    screenMode->windowed().height, SDL_GetError());
         std::fflush(stdout);
         return 1;
     }
@@ -187,7 +192,7 @@ int Game::startUp(int argc, char** argv) {
         std::cout << "Glew is initialized" << std::endl;
 
     aspect = static_cast<float>(w) / static_cast<float>(h);
-    glViewport(0, 0, w, h);
+    screenMode->applyViewport();
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     gluOrtho2D(-1.1 * YBOUND * aspect, 1.1 * YBOUND * aspect, -1.1 * YBOUND, 1.1 * YBOUND);
@@ -299,6 +304,8 @@ void Game::handleKey(int key, bool shiftDown) {
             universe.saveGame(slot);
         else if (universe.loadGame(slot, lua()))
             afterGameLoaded(universe, lua());
+    } else if (key == SDLK_F11) {
+        if (screenMode) screenMode->toggleFullScreen();
     } else if (key >= SDLK_1 && key <= SDLK_7) {
         universe.player->setWeapon(static_cast<unsigned>(key - SDLK_1));
     }
@@ -494,6 +501,7 @@ bool Game::frame(uint32_t now) {
     SDL_GL_SwapBuffers();
     // The one-pass background writes every pixel first thing next frame, so clearing would be
     // wasted; the layer-by-layer background blends onto what it finds and needs the clear.
-    if (!backgroundPass || !backgroundPass->usable()) glClear(GL_COLOR_BUFFER_BIT);
+    // Bars beside a scaled picture are outside everything drawn, so they are cleared too.
+    if (!backgroundPass || !backgroundPass->usable() || screenMode->hasBars()) glClear(GL_COLOR_BUFFER_BIT);
     return true;
 }

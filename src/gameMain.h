@@ -15,6 +15,7 @@ class EngineSound;
 class Font;
 class LuaState;
 class Player;
+class ScreenMode;
 class Universe;
 class WorldState;
 struct lua_State;
@@ -65,6 +66,8 @@ public:
     float depthFactor() const { return depth; }
     point mouseGamePosition() const;
     const std::string& fpsText() const { return debugTexts[0]; }
+    // The window and where the picture sits in it; null before start-up opened the window.
+    const ScreenMode* screen() const { return screenMode.get(); }
 
 private:
     void dispatchEvents();
@@ -85,6 +88,7 @@ private:
     std::unique_ptr<Font> hudFont;
     std::unique_ptr<EngineSound> sound;
     std::unique_ptr<BackgroundPass> backgroundPass;
+    std::unique_ptr<ScreenMode> screenMode;
     std::vector<Font*> fonts;
     uint32_t lastTick = 0;
     float fpsTimeSum = 0.0f;
