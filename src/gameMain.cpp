@@ -21,6 +21,7 @@
 #include "scriptGuard.h"
 #include "shipIndex.h"
 #include "shipPass.h"
+#include "soundEffects.h"
 #include "spriteBatch.h"
 #include "startLua.h"
 #include "textures.h"
@@ -138,7 +139,8 @@ void respawnShips(Universe& universe) {
 Game::Game(GameOptions gameOptions) : options(std::move(gameOptions)) {}
 
 Game::~Game() {
-    // Sound first (ALUT shut-down), then the model, the font and finally the Lua state.
+    // Sound first (the effects, then ALUT's shut-down with the engine sound), then the model, the font and finally the Lua state.
+    effects.reset();
     sound.reset();
     universePtr.reset();
     hudFont.reset();
@@ -258,7 +260,10 @@ int Game::startUp(int argc, char** argv) {
     std::fill(frameHistory.begin(), frameHistory.end(), 0);
     historyIndex = 0;
 
-    if (options.sound) sound = std::make_unique<EngineSound>(argc, argv, "sounds/engine.wav");
+    if (options.sound) {
+        sound = std::make_unique<EngineSound>(argc, argv, "sounds/engine.wav");
+        effects = std::make_unique<SoundEffects>();
+    }
 
     std::cout << getTime() << std::endl;
     setTime(0);
@@ -412,6 +417,23 @@ void Game::drawScriptErrorLine(uint32_t now) {
     drawScriptError(scriptErrorText, hudFont.get());
 }
 
+PlayerLook Game::lookAtPlayer() const {
+    const Player& player = *universePtr->player;
+    return {player.isLanded(), player.getWorld(), player.getHealth(), player.getPosition()};
+}
+
+void Game::playSounds(const PlayerLook& before, uint32_t now) {
+    Universe& universe = *universePtr;
+    const PlayerLook after = lookAtPlayer();
+    for (SoundKind kind : playerSounds(before, after))
+        universe.currentWorld().soundCues.push_back({kind, after.position});
+    for (WorldState& world : universe.worlds) {
+        if (effects && &world == &universe.currentWorld())
+            for (const SoundCue& cue : world.soundCues) effects->play(cue, after.position, now);
+        world.soundCues.clear();
+    }
+}
+
 void Game::drawDisplays() {
     Universe& universe = *universePtr;
     // Windows start each frame untinted; the radar after them shows its panel as it is.
@@ -448,6 +470,8 @@ bool Game::frame(uint32_t now) {
 
     dispatchEvents();
     if (quitRequested) return false;
+    // Taken after the events: a load is not a landing or a jump.
+    const PlayerLook before = lookAtPlayer();
 
     for (uiDisplay& display : universe.displays) display.mouseHover(cursorPos);
     if (universe.input.buttonHeld(SDL_BUTTON_LEFT))
@@ -477,6 +501,7 @@ bool Game::frame(uint32_t now) {
     universe.player->draw();
     processStars(universe.currentWorld(), universe.player.get(), dt);
     processShips(universe, universe.player.get(), dt, static_cast<int>(now), pixelSize());
+    playSounds(before, now);
 
     glColor4fv(OVERLAY_COLOUR);
     drawMouse(mouseGamePosition());

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "basics.h"
+#include "soundCue.h"
 
 class BackgroundPass;
 struct CameraView;
@@ -16,6 +17,7 @@ class Font;
 class LuaState;
 class Player;
 class ScreenMode;
+class SoundEffects;
 class Universe;
 class WorldState;
 struct lua_State;
@@ -68,6 +70,8 @@ public:
     const std::string& fpsText() const { return debugTexts[0]; }
     // The window and where the picture sits in it; null before start-up opened the window.
     const ScreenMode* screen() const { return screenMode.get(); }
+    // The sound effects; null without sound.
+    const SoundEffects* soundEffects() const { return effects.get(); }
 
 private:
     void dispatchEvents();
@@ -81,6 +85,10 @@ private:
     void drawDisplays();
     // The latest script error, for a few seconds from the frame that first saw it.
     void drawScriptErrorLine(uint32_t now);
+    PlayerLook lookAtPlayer() const;
+    // Plays what the frame asked for and what the player's ship did since `before`; empties the
+    // worlds' cues.
+    void playSounds(const PlayerLook& before, uint32_t now);
 
     GameOptions options;
     std::unique_ptr<Universe> universePtr;
@@ -89,6 +97,7 @@ private:
     std::unique_ptr<EngineSound> sound;
     std::unique_ptr<BackgroundPass> backgroundPass;
     std::unique_ptr<ScreenMode> screenMode;
+    std::unique_ptr<SoundEffects> effects;
     std::vector<Font*> fonts;
     uint32_t lastTick = 0;
     float fpsTimeSum = 0.0f;
