@@ -18,6 +18,7 @@
 #include "loadGalaxy.h"
 #include "quitSignals.h"
 #include "screenFit.h"
+#include "scriptReload.h"
 #include "scriptGuard.h"
 #include "shipIndex.h"
 #include "shipPass.h"
@@ -42,6 +43,9 @@ const float OVERLAY_COLOUR[4] = {0.0f, 0.7f, 0.0f, 1.0f};
 const std::vector<float> TEST_EVENT = {1.0f, 6.4f, 9.4f, -94.0f};
 // How long the latest script error stays on screen.
 const uint32_t SCRIPT_ERROR_SHOW_MS = 5000;
+// The line that answers F9, in the error line's place: green when the new script runs.
+const float RELOADED_COLOUR[4] = {0.55f, 1.0f, 0.55f, 1.0f};
+const char* const SCRIPT_FILE = "ui.lua";
 
 float clampPercent(float v) {
     if (v < 0.0f) return 0.0f;
@@ -220,7 +224,7 @@ int Game::startUp(int argc, char** argv) {
 
     std::cout << "Loading LUA" << std::endl;
     luaState = std::make_unique<LuaState>();
-    loadScript(lua(), "ui.lua");
+    loadScript(lua(), SCRIPT_FILE);
     stackDump(lua());
     if (quitSignalled()) return 0;
 
@@ -309,6 +313,8 @@ void Game::handleKey(int key, bool shiftDown) {
             universe.saveGame(slot);
         else if (universe.loadGame(slot, lua()))
             afterGameLoaded(universe, lua());
+    } else if (key == SDLK_F9) {
+        reloadScriptNow();
     } else if (key == SDLK_F11) {
         if (screenMode) screenMode->toggleFullScreen();
     } else if (key >= SDLK_1 && key <= SDLK_7) {
@@ -401,12 +407,30 @@ void Game::drawOverlay(int dt) {
     universe.player->drawUI();
 }
 
+void Game::reloadScriptNow() {
+    Universe& universe = *universePtr;
+    // Windows belong to the script that built them; like a load, closing them gives the controls
+    // back, and whichever script runs afterwards hears of it through gameLoaded.
+    universe.displays.clear();
+    universe.player->setInput(true);
+    std::string message;
+    reloadOk = reloadScript(lua(), SCRIPT_FILE, message);
+    callGameLoaded(lua());
+    std::cout << message << std::endl;
+    // The line replaces the error line: a failed reload's error is part of it.
+    scriptErrorText = message;
+    scriptErrorSince = lastTick;
+    scriptErrorsSeen = scriptErrorCount(lua());
+    reloadNoticeShown = true;
+}
+
 void Game::drawScriptErrorLine(uint32_t now) {
     const unsigned count = scriptErrorCount(lua());
     if (count != scriptErrorsSeen) {
         scriptErrorsSeen = count;
         scriptErrorSince = now;
         scriptErrorText = latestScriptError(lua());
+        reloadNoticeShown = false;
     }
     if (scriptErrorText.empty() || now - scriptErrorSince >= SCRIPT_ERROR_SHOW_MS) return;
     glMatrixMode(GL_PROJECTION);
@@ -414,7 +438,7 @@ void Game::drawScriptErrorLine(uint32_t now) {
     gluOrtho2D(0, w, 0, h);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    drawScriptError(scriptErrorText, hudFont.get());
+    drawScriptError(scriptErrorText, hudFont.get(), reloadNoticeShown && reloadOk ? RELOADED_COLOUR : nullptr);
 }
 
 PlayerLook Game::lookAtPlayer() const {

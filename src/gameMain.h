@@ -72,6 +72,8 @@ public:
     const ScreenMode* screen() const { return screenMode.get(); }
     // The sound effects; null without sound.
     const SoundEffects* soundEffects() const { return effects.get(); }
+    // The line at the top of the screen (the latest script error or the answer to F9).
+    const std::string& scriptLine() const { return scriptErrorText; }
 
 private:
     void dispatchEvents();
@@ -85,6 +87,8 @@ private:
     void drawDisplays();
     // The latest script error, for a few seconds from the frame that first saw it.
     void drawScriptErrorLine(uint32_t now);
+    // F9: the script read again into the running game (windows closed first).
+    void reloadScriptNow();
     PlayerLook lookAtPlayer() const;
     // Plays what the frame asked for and what the player's ship did since `before`; empties the
     // worlds' cues.
@@ -117,4 +121,6 @@ private:
     unsigned scriptErrorsSeen = 0;
     uint32_t scriptErrorSince = 0;
     std::string scriptErrorText;
+    bool reloadNoticeShown = false;  // the line on screen answers F9
+    bool reloadOk = false;
 };

@@ -309,7 +309,7 @@ MouseoverTarget mouseoverTarget(Universe& universe, point m) {
     return target;
 }
 
-void drawScriptError(const std::string& line, Font* font) {
+void drawScriptError(const std::string& line, Font* font, const float* textColour) {
     if (!font || !font->isReady() || line.empty()) return;
     const float left = PANEL_SIZE + ERROR_MARGIN;
     const float right = static_cast<float>(w) - PANEL_SIZE - ERROR_MARGIN;
@@ -341,7 +341,7 @@ void drawScriptError(const std::string& line, Font* font) {
     glEnd();
     // The glyphs are tinted, then the texture unit goes back to replacing colours.
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-    glColor4fv(ERROR_TEXT_COLOUR);
+    glColor4fv(textColour ? textColour : ERROR_TEXT_COLOUR);
     font->displayText(shown, (left + right) / 2.0f, (bottom + top) / 2.0f, ERROR_TEXT_SIZE, true);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
