@@ -17,9 +17,12 @@
 #include "hud.h"
 #include "loadGalaxy.h"
 #include "quitSignals.h"
+#include "screenFit.h"
+#include "scriptReload.h"
 #include "scriptGuard.h"
 #include "shipIndex.h"
 #include "shipPass.h"
+#include "soundEffects.h"
 #include "spriteBatch.h"
 #include "startLua.h"
 #include "textures.h"
@@ -40,6 +43,9 @@ const float OVERLAY_COLOUR[4] = {0.0f, 0.7f, 0.0f, 1.0f};
 const std::vector<float> TEST_EVENT = {1.0f, 6.4f, 9.4f, -94.0f};
 // How long the latest script error stays on screen.
 const uint32_t SCRIPT_ERROR_SHOW_MS = 5000;
+// The line that answers F9, in the error line's place: green when the new script runs.
+const float RELOADED_COLOUR[4] = {0.55f, 1.0f, 0.55f, 1.0f};
+const char* const SCRIPT_FILE = "ui.lua";
 
 float clampPercent(float v) {
     if (v < 0.0f) return 0.0f;
@@ -137,7 +143,8 @@ void respawnShips(Universe& universe) {
 Game::Game(GameOptions gameOptions) : options(std::move(gameOptions)) {}
 
 Game::~Game() {
-    // Sound first (ALUT shut-down), then the model, the font and finally the Lua state.
+    // Sound first (the effects, then ALUT's shut-down with the engine sound), then the model, the font and finally the Lua state.
+    effects.reset();
     sound.reset();
     universePtr.reset();
     hudFont.reset();
@@ -167,8 +174,12 @@ int Game::startUp(int argc, char** argv) {
 
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_putenv(const_cast<char*>("SDL_VIDEO_CENTERED=center"));
-    if (!SDL_SetVideoMode(w, h, 32, SDL_OPENGL)) {
-        std::printf("Unable to set %d x %d 32b video: %s\n", w, h, SDL_GetError());
+    // The picture is always w x h; the window may be smaller (or larger) and shows it scaled.
+    const char* forcedWindow = std::getenv("QUORBLE_WINDOW");
+    screenMode = std::make_unique<ScreenMode>(PixelSize{w, h}, forcedWindow ? forcedWindow : "");
+    if (!screenMode->open()) {
+        std::printf("Unable to set %d x %d 32b video: %s\n", screenMode->windowed().width,
+                    screenMode->windowed().height, SDL_GetError());
         std::fflush(stdout);
         return 1;
     }
@@ -187,7 +198,7 @@ int Game::startUp(int argc, char** argv) {
         std::cout << "Glew is initialized" << std::endl;
 
     aspect = static_cast<float>(w) / static_cast<float>(h);
-    glViewport(0, 0, w, h);
+    screenMode->applyViewport();
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     gluOrtho2D(-1.1 * YBOUND * aspect, 1.1 * YBOUND * aspect, -1.1 * YBOUND, 1.1 * YBOUND);
@@ -213,7 +224,7 @@ int Game::startUp(int argc, char** argv) {
 
     std::cout << "Loading LUA" << std::endl;
     luaState = std::make_unique<LuaState>();
-    loadScript(lua(), "ui.lua");
+    loadScript(lua(), SCRIPT_FILE);
     stackDump(lua());
     if (quitSignalled()) return 0;
 
@@ -253,7 +264,10 @@ int Game::startUp(int argc, char** argv) {
     std::fill(frameHistory.begin(), frameHistory.end(), 0);
     historyIndex = 0;
 
-    if (options.sound) sound = std::make_unique<EngineSound>(argc, argv, "sounds/engine.wav");
+    if (options.sound) {
+        sound = std::make_unique<EngineSound>(argc, argv, "sounds/engine.wav");
+        effects = std::make_unique<SoundEffects>();
+    }
 
     std::cout << getTime() << std::endl;
     setTime(0);
@@ -299,6 +313,10 @@ void Game::handleKey(int key, bool shiftDown) {
             universe.saveGame(slot);
         else if (universe.loadGame(slot, lua()))
             afterGameLoaded(universe, lua());
+    } else if (key == SDLK_F9) {
+        reloadScriptNow();
+    } else if (key == SDLK_F11) {
+        if (screenMode) screenMode->toggleFullScreen();
     } else if (key >= SDLK_1 && key <= SDLK_7) {
         universe.player->setWeapon(static_cast<unsigned>(key - SDLK_1));
     }
@@ -389,12 +407,30 @@ void Game::drawOverlay(int dt) {
     universe.player->drawUI();
 }
 
+void Game::reloadScriptNow() {
+    Universe& universe = *universePtr;
+    // Windows belong to the script that built them; like a load, closing them gives the controls
+    // back, and whichever script runs afterwards hears of it through gameLoaded.
+    universe.displays.clear();
+    universe.player->setInput(true);
+    std::string message;
+    reloadOk = reloadScript(lua(), SCRIPT_FILE, message);
+    callGameLoaded(lua());
+    std::cout << message << std::endl;
+    // The line replaces the error line: a failed reload's error is part of it.
+    scriptErrorText = message;
+    scriptErrorSince = lastTick;
+    scriptErrorsSeen = scriptErrorCount(lua());
+    reloadNoticeShown = true;
+}
+
 void Game::drawScriptErrorLine(uint32_t now) {
     const unsigned count = scriptErrorCount(lua());
     if (count != scriptErrorsSeen) {
         scriptErrorsSeen = count;
         scriptErrorSince = now;
         scriptErrorText = latestScriptError(lua());
+        reloadNoticeShown = false;
     }
     if (scriptErrorText.empty() || now - scriptErrorSince >= SCRIPT_ERROR_SHOW_MS) return;
     glMatrixMode(GL_PROJECTION);
@@ -402,7 +438,24 @@ void Game::drawScriptErrorLine(uint32_t now) {
     gluOrtho2D(0, w, 0, h);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    drawScriptError(scriptErrorText, hudFont.get());
+    drawScriptError(scriptErrorText, hudFont.get(), reloadNoticeShown && reloadOk ? RELOADED_COLOUR : nullptr);
+}
+
+PlayerLook Game::lookAtPlayer() const {
+    const Player& player = *universePtr->player;
+    return {player.isLanded(), player.getWorld(), player.getHealth(), player.getPosition()};
+}
+
+void Game::playSounds(const PlayerLook& before, uint32_t now) {
+    Universe& universe = *universePtr;
+    const PlayerLook after = lookAtPlayer();
+    for (SoundKind kind : playerSounds(before, after))
+        universe.currentWorld().soundCues.push_back({kind, after.position});
+    for (WorldState& world : universe.worlds) {
+        if (effects && &world == &universe.currentWorld())
+            for (const SoundCue& cue : world.soundCues) effects->play(cue, after.position, now);
+        world.soundCues.clear();
+    }
 }
 
 void Game::drawHintLine() {
@@ -451,6 +504,8 @@ bool Game::frame(uint32_t now) {
 
     dispatchEvents();
     if (quitRequested) return false;
+    // Taken after the events: a load is not a landing or a jump.
+    const PlayerLook before = lookAtPlayer();
 
     for (uiDisplay& display : universe.displays) display.mouseHover(cursorPos);
     if (universe.input.buttonHeld(SDL_BUTTON_LEFT))
@@ -480,6 +535,7 @@ bool Game::frame(uint32_t now) {
     universe.player->draw();
     processStars(universe.currentWorld(), universe.player.get(), dt);
     processShips(universe, universe.player.get(), dt, static_cast<int>(now), pixelSize());
+    playSounds(before, now);
 
     glColor4fv(OVERLAY_COLOUR);
     drawMouse(mouseGamePosition());
@@ -505,6 +561,7 @@ bool Game::frame(uint32_t now) {
     SDL_GL_SwapBuffers();
     // The one-pass background writes every pixel first thing next frame, so clearing would be
     // wasted; the layer-by-layer background blends onto what it finds and needs the clear.
-    if (!backgroundPass || !backgroundPass->usable()) glClear(GL_COLOR_BUFFER_BIT);
+    // Bars beside a scaled picture are outside everything drawn, so they are cleared too.
+    if (!backgroundPass || !backgroundPass->usable() || screenMode->hasBars()) glClear(GL_COLOR_BUFFER_BIT);
     return true;
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "basics.h"
+#include "soundCue.h"
 
 class BackgroundPass;
 struct CameraView;
@@ -15,6 +16,8 @@ class EngineSound;
 class Font;
 class LuaState;
 class Player;
+class ScreenMode;
+class SoundEffects;
 class Universe;
 class WorldState;
 struct lua_State;
@@ -65,6 +68,12 @@ public:
     float depthFactor() const { return depth; }
     point mouseGamePosition() const;
     const std::string& fpsText() const { return debugTexts[0]; }
+    // The window and where the picture sits in it; null before start-up opened the window.
+    const ScreenMode* screen() const { return screenMode.get(); }
+    // The sound effects; null without sound.
+    const SoundEffects* soundEffects() const { return effects.get(); }
+    // The line at the top of the screen (the latest script error or the answer to F9).
+    const std::string& scriptLine() const { return scriptErrorText; }
 
 private:
     void dispatchEvents();
@@ -80,6 +89,12 @@ private:
     void drawScriptErrorLine(uint32_t now);
     // The script's hint, while it has one.
     void drawHintLine();
+    // F9: the script read again into the running game (windows closed first).
+    void reloadScriptNow();
+    PlayerLook lookAtPlayer() const;
+    // Plays what the frame asked for and what the player's ship did since `before`; empties the
+    // worlds' cues.
+    void playSounds(const PlayerLook& before, uint32_t now);
 
     GameOptions options;
     std::unique_ptr<Universe> universePtr;
@@ -87,6 +102,8 @@ private:
     std::unique_ptr<Font> hudFont;
     std::unique_ptr<EngineSound> sound;
     std::unique_ptr<BackgroundPass> backgroundPass;
+    std::unique_ptr<ScreenMode> screenMode;
+    std::unique_ptr<SoundEffects> effects;
     std::vector<Font*> fonts;
     uint32_t lastTick = 0;
     float fpsTimeSum = 0.0f;
@@ -106,4 +123,6 @@ private:
     unsigned scriptErrorsSeen = 0;
     uint32_t scriptErrorSince = 0;
     std::string scriptErrorText;
+    bool reloadNoticeShown = false;  // the line on screen answers F9
+    bool reloadOk = false;
 };

@@ -365,11 +365,11 @@ void drawTextStrip(const std::string& line, Font* font, const TextStrip& strip) 
 
 }  // namespace
 
-void drawScriptError(const std::string& line, Font* font) {
+void drawScriptError(const std::string& line, Font* font, const float* textColour) {
     const float top = static_cast<float>(h) - ERROR_TOP_GAP;
     drawTextStrip(line, font,
                   {PANEL_SIZE + ERROR_MARGIN, top - ERROR_HEIGHT, static_cast<float>(w) - PANEL_SIZE - ERROR_MARGIN,
-                   top, ERROR_TEXT_SIZE, ERROR_STRIP_COLOUR, ERROR_TEXT_COLOUR});
+                   top, ERROR_TEXT_SIZE, ERROR_STRIP_COLOUR, textColour ? textColour : ERROR_TEXT_COLOUR});
 }
 
 void drawHint(const std::string& line, Font* font) {

@@ -28,7 +28,7 @@ void mouseover(Universe& universe, point m, Font* font, int dt);
 // One line of text (a script error) on a dark strip along the top edge, between the radar and
 // the map and above the windows and the mouse-over label; cut short with "..." when too long.
 // Draws in the pixel projection (origin bottom left) and leaves colours untinted.
-void drawScriptError(const std::string& line, Font* font);
+void drawScriptError(const std::string& line, Font* font, const float* textColour = nullptr);
 // The script's hint on a dark strip between the radar and the map, above the windows and below
 // the mouse-over label; same projection and leavings as drawScriptError.
 void drawHint(const std::string& line, Font* font);

@@ -429,6 +429,7 @@ void Player::shoot(unsigned now, WorldState& world, point target, int dt) {
     if (!inFiringArc(bearing, type)) return;
 
     if (type == BEAM_TYPE) {
+        world.soundCues.push_back({SoundKind::Beam, position});
         fireBeam(world, target, dt);
         return;
     }
@@ -441,6 +442,7 @@ void Player::shoot(unsigned now, WorldState& world, point target, int dt) {
     if (static_cast<long long>(gunCooling[activeWeaponIndex]) < WEAPONDATA[type].cooldown) return;
     gunCooling[activeWeaponIndex] = 0;
     projectileSpawn(static_cast<int>(type), velocity, position, bearing, world, 0);
+    world.soundCues.push_back({shotSound(static_cast<int>(type)), position});
 }
 
 point Player::beamEdgePoint(point target) const {

@@ -199,6 +199,7 @@ bool Projectile::handleCollision(point previous, WorldState& world, Universe& un
     float damage = row->damage;
     hit->ship->takeDamage(damage, faction, universe);
     standardExplosion(position, universe.currentWorld(), now);
+    universe.currentWorld().soundCues.push_back({SoundKind::ShipHit, position});
     return true;
 }
 

@@ -217,6 +217,7 @@ bool Ship::update(int dt, int now, Universe& universe, Player* player, ShipPass*
 
     if (hitpoints <= 0.0f) {
         standardExplosion(position, universe.currentWorld());
+        universe.currentWorld().soundCues.push_back({SoundKind::Explosion, position});
         return false;
     }
 
@@ -350,6 +351,7 @@ void Ship::fire(Universe& universe, Player& player) {
         gunCooling[i] = 0;
         projectileSpawn(static_cast<int>(armament[i]), velocity, position, aim, universe.currentWorld(),
                         static_cast<short>(faction));
+        universe.currentWorld().soundCues.push_back({shotSound(static_cast<int>(armament[i])), position});
     }
 }
 

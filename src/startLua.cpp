@@ -10,6 +10,7 @@
 #include "gameLua.h"
 #include "scriptGuard.h"
 #include "ship.h"
+#include "soundLua.h"
 #include "worldState.h"
 #include "xmlValues.h"
 
@@ -379,6 +380,7 @@ void initLua(Universe& universe, lua_State* L) {
     publishRegistry(universe, L);
     for (const luaL_Reg& function : ENGINE_FUNCTIONS) registerEngineFunction(L, function.name, function.func);
     registerGameFunctions(L);
+    registerSoundFunctions(L);
 
     int base = lua_gettop(L);
     lua_getglobal(L, "addUI");

@@ -138,7 +138,15 @@ void uiDisplay::mouseDrag(point& cursor, int& dt, Universe& universe, lua_State*
 }
 
 void uiDisplay::mouseClick(point& cursor, Universe& universe, lua_State* L) {
-    for (auto& element : elements) element->handleMouseClick(cursor, universe, L);
+    // An element that takes the click marks itself changed; that is the click to be heard.
+    bool answered = false;
+    for (auto& element : elements) {
+        const bool before = element->modified;
+        element->handleMouseClick(cursor, universe, L);
+        answered = answered || (element->modified && !before);
+    }
+    if (answered && universe.player && static_cast<size_t>(universe.player->getWorld()) < universe.worlds.size())
+        universe.currentWorld().soundCues.push_back({SoundKind::Click, cursor, true});
 }
 
 void uiDisplay::addDisplay(uiDisplayBase* element, const std::string& elementName) {

@@ -16,6 +16,7 @@
 #include "projectile.h"
 #include "shaderList.h"
 #include "ship.h"
+#include "soundCue.h"
 #include "star.h"
 #include "timer.h"
 #include "uiDisplay.h"
@@ -38,6 +39,8 @@ public:
     std::vector<Wormhole> wormholes;
     std::list<GravityWall> gravityWalls;
     lua_State* luaState = nullptr;
+    // Sounds this frame asked for; the game plays and empties them once the frame is drawn.
+    std::vector<SoundCue> soundCues;
 };
 
 class Universe {

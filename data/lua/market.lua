@@ -23,6 +23,8 @@ local MOST_EXPENSIVE = 2.0
 local CHEAPEST = 0.25
 -- A planet buys for this share of what it sells for, so buying and selling in one place loses.
 local SELL_SHARE = 0.85
+-- The chime a completed sale rings (a file of sounds/ without ".wav").
+market.SALE_SOUND = "sale"
 -- Credits per hit point of hull repair.
 market.REPAIR_PRICE = 0.5
 
@@ -220,6 +222,8 @@ function market.sell(id, index, amount)
     market.writePlanet(id, data, extra)
     local profit = earned - cost
     local sign = profit >= 0 and "+" or ""
+    -- An engine without sound effects has no playSound.
+    if playSound then playSound(market.SALE_SOUND) end
     return "Sold " .. sold .. " " .. good.name .. " for " .. earned .. " cr (profit " .. sign .. profit .. ")", true
 end
 
