@@ -16,10 +16,10 @@ namespace {
 // The arrow: its tip this far from the ship's pixel, far enough to clear the ship at any usual
 // zoom and near enough to stay clear of the radar, the map and the hint strip.
 constexpr float ARROW_RING = 120.0f;
-constexpr float ARROW_LENGTH = 34.0f;
-constexpr float ARROW_HALF_WIDTH = 12.0f;
+constexpr float ARROW_LENGTH = 30.0f;
+constexpr float ARROW_HALF_WIDTH = 17.0f;
 // Where the notch at the back sits, as a share of the length from the tip.
-constexpr float ARROW_NOTCH = 0.7f;
+constexpr float ARROW_NOTCH = 0.6f;
 constexpr float ARROW_OUTLINE = 3.0f;
 // The label's two lines, centred beyond the tip.
 constexpr float LABEL_GAP = 8.0f;
