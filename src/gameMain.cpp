@@ -11,6 +11,7 @@
 #include <iostream>
 
 #include "background.h"
+#include "courseMarker.h"
 #include "engineSound.h"
 #include "font.h"
 #include "glHeaders.h"
@@ -100,6 +101,13 @@ void processWormholes(Universe& universe, int now) {
     // A copy, so every wormhole present at the start is handled even after one moved the player.
     std::vector<Wormhole> wormholes = universe.currentWorld().wormholes;
     for (Wormhole& wormhole : wormholes) wormhole.update(universe, now);
+}
+
+void reportShipLosses(WorldState& world, lua_State* L) {
+    // Taken first: the hook may destroy or spawn ships itself, which lands in the next report.
+    std::vector<ShipLoss> losses;
+    losses.swap(world.losses);
+    for (const ShipLoss& loss : losses) callShipDestroyed(L, loss.faction, loss.typeName, loss.byPlayer);
 }
 
 void afterGameLoaded(Universe& universe, lua_State* L) {
@@ -468,6 +476,26 @@ void Game::drawHintLine() {
     drawHint(universePtr->hint.text(), hudFont.get());
 }
 
+void Game::drawCourseLine(const CourseLeg& leg) {
+    if (!leg.valid) return;
+    setPixelProjection();
+    drawCourseMarker(leg, hudFont.get());
+}
+
+void Game::drawMapOverlay(const CourseLeg& leg) {
+    setPixelProjection();
+    const point cursorPixel{cursorPos.x * static_cast<float>(w) / 100.0f, cursorPos.y * static_cast<float>(h) / 100.0f};
+    drawMapMarks(*universePtr, leg, cursorPixel, hudFont.get());
+}
+
+void Game::setPixelProjection() {
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluOrtho2D(0, w, 0, h);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
 void Game::drawDisplays() {
     Universe& universe = *universePtr;
     // Windows start each frame untinted; the radar after them shows its panel as it is.
@@ -536,12 +564,17 @@ bool Game::frame(uint32_t now) {
     processStars(universe.currentWorld(), universe.player.get(), dt);
     processShips(universe, universe.player.get(), dt, static_cast<int>(now), pixelSize());
     playSounds(before, now);
+    reportShipLosses(universe.currentWorld(), lua());
 
     glColor4fv(OVERLAY_COLOUR);
     drawMouse(mouseGamePosition());
     drawBoundary();
 
     drawOverlay(dt);
+    // Before the windows, which cover it while they are open.
+    const CourseLeg leg = courseLeg(universe, universe.course.target());
+    universe.course.announce(leg);
+    drawCourseLine(leg);
     drawDisplays();
     drawScriptErrorLine(now);
     drawHintLine();
@@ -557,6 +590,7 @@ bool Game::frame(uint32_t now) {
     gluOrtho2D(-w, 0, -h, 0);
     glMatrixMode(GL_MODELVIEW);
     topRightUI(universe.currentWorld(), universe.player.get());
+    drawMapOverlay(leg);
 
     SDL_GL_SwapBuffers();
     // The one-pass background writes every pixel first thing next frame, so clearing would be

@@ -11,6 +11,7 @@
 #include "soundCue.h"
 
 class BackgroundPass;
+struct CourseLeg;
 struct CameraView;
 class EngineSound;
 class Font;
@@ -29,6 +30,9 @@ void processStars(WorldState& world, Player* player, int dt);
 // pixel spans at the ships' plane.
 void processShips(Universe& universe, Player* player, int dt, int now, float pixelSize = 1.0f);
 void processWormholes(Universe& universe, int now);
+// Tells the script ("shipDestroyed") of every ship of the world destroyed since the last call,
+// in the order they went, and forgets them.
+void reportShipLosses(WorldState& world, lua_State* L);
 // After a saved game was loaded: the controls are the player's again (the load closed every
 // window) and the script's optional "gameLoaded" hears of it.
 void afterGameLoaded(Universe& universe, lua_State* L);
@@ -95,6 +99,11 @@ private:
     // Plays what the frame asked for and what the player's ship did since `before`; empties the
     // worlds' cues.
     void playSounds(const PlayerLook& before, uint32_t now);
+    // The course arrow around the ship, and the map's wormholes, course ring and hover name.
+    void drawCourseLine(const CourseLeg& leg);
+    void drawMapOverlay(const CourseLeg& leg);
+    // Pixels with the origin at the bottom left, for the overlay's own marks.
+    void setPixelProjection();
 
     GameOptions options;
     std::unique_ptr<Universe> universePtr;
