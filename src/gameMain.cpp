@@ -315,10 +315,9 @@ void Game::dispatchEvents() {
         case InputEvent::ButtonDown:
             if (event.code == SDL_BUTTON_LEFT) {
                 for (uiDisplay& display : universe.displays) display.mouseClick(cursorPos, universe, lua());
-            } else if (event.code == SDL_BUTTON_WHEELUP) {
-                viewHeightValue /= ZOOM_STEP;
-            } else if (event.code == SDL_BUTTON_WHEELDOWN) {
-                viewHeightValue *= ZOOM_STEP;
+            } else if (event.code == SDL_BUTTON_WHEELUP || event.code == SDL_BUTTON_WHEELDOWN) {
+                viewHeightValue = zoomStops().afterNotch(viewHeightValue, event.code == SDL_BUTTON_WHEELUP, ZOOM_STEP,
+                                                         planeScale());
             }
             break;
         case InputEvent::ButtonUp:
@@ -337,6 +336,17 @@ float Game::pixelSize() const {
     float halfWidth = 0.0f, halfHeight = 0.0f;
     if (!view.halfExtentsAt(0.0f, halfWidth, halfHeight) || view.viewportHeight <= 0) return viewHeightValue;
     return 2.0f * halfHeight / static_cast<float>(view.viewportHeight);
+}
+
+float Game::planeScale() const {
+    const CameraView view = cameraView();
+    float halfWidth = 0.0f, halfHeight = 0.0f;
+    if (!view.halfExtentsAt(0.0f, halfWidth, halfHeight) || view.nearHalfHeight <= 0.0f) return 1.0f;
+    return halfHeight / view.nearHalfHeight;
+}
+
+ZoomStops Game::zoomStops() const {
+    return ZoomStops::forWorld(XBOUND, YBOUND, aspect, universePtr->player->getRadius());
 }
 
 void Game::setCamera() { cameraView().apply(); }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "basics.h"
+#include "zoomStops.h"
 
 class BackgroundPass;
 struct CameraView;
@@ -72,6 +73,9 @@ private:
     CameraView cameraView() const;
     // World units per pixel on the world plane.
     float pixelSize() const;
+    // World-plane height seen per unit of view height (the eye sits a little above the near plane).
+    float planeScale() const;
+    ZoomStops zoomStops() const;
     void setCamera();
     void drawBackgroundLayers();
     void drawOverlay(int dt);
