@@ -11,6 +11,7 @@
 #include <iostream>
 
 #include "background.h"
+#include "effectLayer.h"
 #include "engineSound.h"
 #include "font.h"
 #include "glHeaders.h"
@@ -142,6 +143,7 @@ Game::~Game() {
     universePtr.reset();
     hudFont.reset();
     backgroundPass.reset();
+    effectLayer.reset();
     luaState.reset();
 }
 
@@ -199,6 +201,7 @@ int Game::startUp(int argc, char** argv) {
     loadTextures();
     loadUITextures();
     backgroundPass = std::make_unique<BackgroundPass>();
+    effectLayer = std::make_unique<EffectLayer>();
 
     lastTick = SDL_GetTicks();
     int ignoredX = 0, ignoredY = 0;
@@ -473,7 +476,8 @@ bool Game::frame(uint32_t now) {
     processWormholes(universe, static_cast<int>(now));
     universe.updateGravityWalls(dt);
     processProjectiles(universe.currentWorld(), universe, dt, static_cast<int>(now));
-    universe.player->drawTrail(static_cast<int>(now), universe);
+    if (effectLayer) effectLayer->setPixelSize(pixelSize());
+    universe.player->drawTrail(static_cast<int>(now), universe, effectLayer.get());
     runTimer(static_cast<int>(now), universe.currentWorld());
 
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);

@@ -12,6 +12,7 @@
 
 class BackgroundPass;
 struct CameraView;
+class EffectLayer;
 class EngineSound;
 class Font;
 class LuaState;
@@ -89,6 +90,7 @@ private:
     std::unique_ptr<Font> hudFont;
     std::unique_ptr<EngineSound> sound;
     std::unique_ptr<BackgroundPass> backgroundPass;
+    std::unique_ptr<EffectLayer> effectLayer;  // the smoke's reduced-resolution target
     std::vector<Font*> fonts;
     uint32_t lastTick = 0;
     float fpsTimeSum = 0.0f;
