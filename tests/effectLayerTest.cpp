@@ -182,7 +182,10 @@ TEST(EffectLayer, FlameThroughTheLayerLooksAsDrawnDirectly) {
         const Gap gap = compareDrawn(direct, layered, backdrop);
         std::printf("exhaust, view height %g, flame layer at 1/%d: largest gap %d, mean %.3f over %ld channels\n",
                     viewHeight, layer.factorFor(Player::FLAME_DETAIL), gap.largest, gap.mean, gap.drawn);
-        EXPECT_GT(gap.drawn, viewHeight > 100000.0f ? 0 : 100) << "the flame should show";
+        // From afar the flame is a few pixels or none.
+        if (viewHeight <= 1500.0f) {
+            EXPECT_GT(gap.drawn, 100) << "the flame should show";
+        }
         EXPECT_LE(gap.largest, 24);
         EXPECT_LE(gap.mean, 2.0);
     }
