@@ -219,16 +219,16 @@ std::string notchLabel(int notches) {
 // A scene a player meets: what is done before the warm-up (false when it cannot be reached) and
 // before every frame. Input goes through the frame loop's own input layer.
 struct Scene {
-    const char* key;
+    std::string key;
     std::string label;
     std::function<bool(Game&)> setUp;
     std::function<void(Game&)> eachFrame;
 };
 
-Scene wormholeScene(int notches, const char* key = "wormhole") {
+Scene wormholeScene(int notches, const char* key = nullptr) {
     auto spot = std::make_shared<point>();
     Scene scene;
-    scene.key = key;
+    scene.key = key ? key : "wormhole-" + std::to_string(notches);
     scene.label = "next to a wormhole, " + notchLabel(notches);
     scene.setUp = [spot, notches](Game& game) {
         WorldState& world = game.universe().currentWorld();
@@ -273,7 +273,7 @@ point openSpace(Universe& universe) {
 Scene flightZoomScene(int notches, bool moving) {
     auto spot = std::make_shared<point>();
     Scene scene;
-    scene.key = moving ? "zoom-moving" : "zoom-still";
+    scene.key = std::string(moving ? "zoom-moving-" : "zoom-still-") + std::to_string(notches);
     scene.label = std::string(moving ? "in flight, thrusting, " : "in flight, still, ") + notchLabel(notches);
     scene.setUp = [spot, notches, moving](Game& game) {
         *spot = openSpace(game.universe());
@@ -352,7 +352,7 @@ std::vector<Scene> playerScenes() {
                       [start](Game& game) { holdPlayer(game, *start); }});
     scenes.push_back({"planet-window", "planet window open, landed",
                       [](Game& game) { return landOnNearestPlanet(game) && openWindow(game); }, nullptr});
-    scenes.push_back(wormholeScene(WORMHOLE_WHOLE_NOTCHES));
+    scenes.push_back(wormholeScene(WORMHOLE_WHOLE_NOTCHES, "wormhole"));
     scenes.push_back(wormholeScene(WORMHOLE_CLOSE_NOTCHES, "wormhole-close"));
     scenes.push_back({"widest", "widest zoom (whole world) in the busiest system",
                       [](Game& game) {
@@ -765,9 +765,9 @@ int main(int argc, char** argv) {
     for (const Scene& scene : scenes) {
         auto lines = runScene(scene, 2000, 30.0);
         printSceneRow(scene.label, lines, floor);
-        if (std::string(scene.key) == "stress") stress = lines;
-        if (std::string(scene.key) == "stress-in-view") stressInView = lines;
-        if (std::string(scene.key) == "default") defaultScene = lines;
+        if (scene.key == "stress") stress = lines;
+        if (scene.key == "stress-in-view") stressInView = lines;
+        if (scene.key == "default") defaultScene = lines;
     }
     std::printf("\n");
     printSceneHeader();

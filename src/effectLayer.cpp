@@ -45,17 +45,11 @@ bool EffectLayer::prepare(Target& target, int width, int height) {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     glBindFramebuffer(GL_FRAMEBUFFER, target.framebuffer);
-    // Half floats keep the many faint layers of smoke as exact as the frame's own 8 bits would.
-    bool complete = false;
-    for (GLint format : {GL_RGBA16F, GL_RGBA8}) {
-        if (format == GL_RGBA16F && !(GLEW_VERSION_3_0 || GLEW_ARB_texture_float)) continue;
-        glTexImage2D(GL_TEXTURE_2D, 0, format, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
-        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, target.texture, 0);
-        if (glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE) {
-            complete = true;
-            break;
-        }
-    }
+    // Eight bits a channel: the picture tests find the layer as close to the direct drawing as
+    // with half floats, and no extension is needed.
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, target.texture, 0);
+    const bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(boundTexture));
     if (!complete) return false;
     target.width = width;
