@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <SDL/SDL.h>
+#include <SOIL/SOIL.h>
 
 #include <algorithm>
 #include <cctype>
@@ -26,6 +27,7 @@
 #include "basics.h"
 #include "displayWait.h"
 #include "gameMain.h"
+#include "glHeaders.h"
 #include "input.h"
 #include "planet.h"
 #include "player.h"
@@ -194,27 +196,40 @@ int notchesToSeeTheWorld() {
     return notches;
 }
 
-// The wheel has no stop. At 6 notches in the whole wormhole next to the player just fits the
-// screen. Near 17 notches its mouth and the ship's flame fill the screen many layers deep, the
-// slowest zoom of the stacked drawing; nearer still the wormhole leaves the screen. The zoom
-// table shows the notches around them.
+// At 6 notches in the whole wormhole next to the player just fits the screen. At 17 notches, the
+// wheel's closest stop for the starting hull, its mouth and the ship's flame fill the screen
+// many layers deep. The sweep shows the notches around them.
 constexpr int WORMHOLE_WHOLE_NOTCHES = 6;
 constexpr int WORMHOLE_CLOSE_NOTCHES = 17;
+
+// Notches far enough to reach either stop of the wheel from the starting zoom.
+constexpr int PAST_THE_STOP = 60;
+// The zoom sweep's notches from the start (negative: out), from the widest stop to the closest.
+const int SWEEP_NOTCHES[] = {-PAST_THE_STOP, -18, -14, -10, -6, -3, 0, 3, 6, 9, 12, 15, PAST_THE_STOP};
+// How fast the ship of the moving sweep cruises, in units per ms (a quick but usual speed).
+constexpr float CRUISE_SPEED = 1.2f;
+
+std::string notchLabel(int notches) {
+    if (notches >= PAST_THE_STOP) return "closest stop";
+    if (notches <= -PAST_THE_STOP) return "widest stop";
+    if (notches == 0) return "the starting zoom";
+    return std::to_string(std::abs(notches)) + (notches > 0 ? " notches in" : " notches out");
+}
 
 // A scene a player meets: what is done before the warm-up (false when it cannot be reached) and
 // before every frame. Input goes through the frame loop's own input layer.
 struct Scene {
-    const char* key;
+    std::string key;
     std::string label;
     std::function<bool(Game&)> setUp;
     std::function<void(Game&)> eachFrame;
 };
 
-Scene wormholeScene(int notches, const char* key = "wormhole") {
+Scene wormholeScene(int notches, const char* key = nullptr) {
     auto spot = std::make_shared<point>();
     Scene scene;
-    scene.key = key;
-    scene.label = "next to a wormhole, " + std::to_string(notches) + " wheel notches in";
+    scene.key = key ? key : "wormhole-" + std::to_string(notches);
+    scene.label = "next to a wormhole, " + notchLabel(notches);
     scene.setUp = [spot, notches](Game& game) {
         WorldState& world = game.universe().currentWorld();
         if (world.wormholes.empty()) return false;
@@ -226,6 +241,59 @@ Scene wormholeScene(int notches, const char* key = "wormhole") {
         return true;
     };
     scene.eachFrame = [spot](Game& game) { holdPlayer(game, *spot); };
+    return scene;
+}
+
+// The point of a coarse grid over the player's world farthest from every star, planet and
+// wormhole: open space where nothing pulls the ship off its course for a while.
+point openSpace(Universe& universe) {
+    const WorldState& world = universe.currentWorld();
+    point best{0.0f, 0.0f};
+    float bestClearance = -1.0f;
+    for (float x = -0.8f * XBOUND; x <= 0.8f * XBOUND; x += 0.1f * XBOUND)
+        for (float y = -0.8f * YBOUND; y <= 0.8f * YBOUND; y += 0.1f * YBOUND) {
+            float clearance = 1e30f;
+            for (const Star& star : world.stars) {
+                clearance = std::min(clearance, pointDistance({x, y}, star.getLoc()) - star.getRadius());
+                for (const Planet& planet : star.getPlanets())
+                    clearance = std::min(clearance, pointDistance({x, y}, planet.getLoc()) - planet.getRadius());
+            }
+            for (const Wormhole& hole : world.wormholes)
+                clearance = std::min(clearance, pointDistance({x, y}, hole.getLoc()) - hole.getRadius());
+            if (clearance > bestClearance) {
+                bestClearance = clearance;
+                best = {x, y};
+            }
+        }
+    return best;
+}
+
+// The zoom sweep in flight, in open space: the ship held still (its smoke piles up where it
+// stands), or thrusting at a steady cruise (flame at full length, smoke streaming behind).
+Scene flightZoomScene(int notches, bool moving) {
+    auto spot = std::make_shared<point>();
+    Scene scene;
+    scene.key = std::string(moving ? "zoom-moving-" : "zoom-still-") + std::to_string(notches);
+    scene.label = std::string(moving ? "in flight, thrusting, " : "in flight, still, ") + notchLabel(notches);
+    scene.setUp = [spot, notches, moving](Game& game) {
+        *spot = openSpace(game.universe());
+        holdPlayer(game, *spot);
+        if (moving) game.universe().input.setKey(SDLK_w, true);
+        rollWheel(game, notches);
+        return true;
+    };
+    scene.eachFrame = [spot, moving](Game& game) {
+        Player& player = *game.universe().player;
+        if (!moving) {
+            holdPlayer(game, *spot);
+            return;
+        }
+        // Back to the start of the run before the ship nears anything of the world.
+        if (pointDistance(player.getPosition(), *spot) > 20000.0f) player.setPosition(*spot);
+        const point v = player.getVelocity();
+        const float speed = magnitude(v);
+        if (speed > CRUISE_SPEED) player.setVelocity({v.x * CRUISE_SPEED / speed, v.y * CRUISE_SPEED / speed});
+    };
     return scene;
 }
 
@@ -284,7 +352,7 @@ std::vector<Scene> playerScenes() {
                       [start](Game& game) { holdPlayer(game, *start); }});
     scenes.push_back({"planet-window", "planet window open, landed",
                       [](Game& game) { return landOnNearestPlanet(game) && openWindow(game); }, nullptr});
-    scenes.push_back(wormholeScene(WORMHOLE_WHOLE_NOTCHES));
+    scenes.push_back(wormholeScene(WORMHOLE_WHOLE_NOTCHES, "wormhole"));
     scenes.push_back(wormholeScene(WORMHOLE_CLOSE_NOTCHES, "wormhole-close"));
     scenes.push_back({"widest", "widest zoom (whole world) in the busiest system",
                       [](Game& game) {
@@ -319,25 +387,32 @@ double cpuSeconds() {
 // Times up to `frames` frames after a warm-up of 100 frames; a slow scene stops warming up after
 // 5 s and stops timing after `maxSeconds` (but not before 50 frames). `eachFrame` runs before
 // every frame, outside the timing.
-TimedFrames timeFrames(Game& game, int frames, double maxSeconds, const std::function<void(Game&)>& eachFrame) {
+TimedFrames timeLoop(int frames, double maxSeconds, const std::function<void()>& eachFrame,
+                     const std::function<void()>& frame) {
     TimedFrames run;
     const Clock::time_point warmUp = Clock::now();
     for (int i = 0; i < 100 && millisecondsSince(warmUp) < 5000.0; ++i) {
-        if (eachFrame) eachFrame(game);
-        game.frame(SDL_GetTicks());
+        if (eachFrame) eachFrame();
+        frame();
     }
     run.warmUpSeconds = millisecondsSince(warmUp) / 1000.0;
     const Clock::time_point start = Clock::now();
     const double cpuStart = cpuSeconds();
     for (int i = 0; i < frames; ++i) {
         if (i >= 50 && millisecondsSince(start) > maxSeconds * 1000.0) break;
-        if (eachFrame) eachFrame(game);
+        if (eachFrame) eachFrame();
         Clock::time_point frameStart = Clock::now();
-        game.frame(SDL_GetTicks());
+        frame();
         run.times.push_back(millisecondsSince(frameStart));
     }
     if (!run.times.empty()) run.cpuMs = (cpuSeconds() - cpuStart) * 1000.0 / static_cast<double>(run.times.size());
     return run;
+}
+
+TimedFrames timeFrames(Game& game, int frames, double maxSeconds, const std::function<void(Game&)>& eachFrame) {
+    std::function<void()> before;
+    if (eachFrame) before = [&] { eachFrame(game); };
+    return timeLoop(frames, maxSeconds, before, [&] { game.frame(SDL_GetTicks()); });
 }
 
 void reportFrames(std::ostream& out, const std::string& key, const TimedFrames& run) {
@@ -412,6 +487,51 @@ void sceneScenario(std::ostream& out, const Scene& scene, int frames, double max
         << "\n";
 }
 
+// The renderer's floor: one opaque full-screen textured quad and the swap, in a window of the
+// game's size, timed and counted like a scene. Every scene is read as a multiple of it.
+void floorScenario(std::ostream& out, int frames, double maxSeconds) {
+    const std::string hudDirectory = "/tmp/quorble-bench-hud-" + std::to_string(getpid());
+    enableMesaFrameCounter(hudDirectory);
+    setenv("SDL_VIDEODRIVER", "x11", 0);
+    if (SDL_Init(SDL_INIT_VIDEO) < 0) return;
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    if (!SDL_SetVideoMode(w, h, 32, SDL_OPENGL)) {
+        SDL_Quit();
+        return;
+    }
+    // The background's own image, so that the quad samples what the game's first pass samples.
+    const std::string image = dataDirectory + "/background2.png";
+    GLuint texture = SOIL_load_OGL_texture(image.c_str(), SOIL_LOAD_AUTO, SOIL_CREATE_NEW_ID,
+                                           SOIL_FLAG_MIPMAPS | SOIL_FLAG_INVERT_Y);
+    glViewport(0, 0, w, h);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0.0, 1.0, 0.0, 1.0, -1.0, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glDisable(GL_BLEND);
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    TimedFrames run = timeLoop(frames, maxSeconds, nullptr, [] {
+        glBegin(GL_QUADS);
+        glTexCoord2f(0.0f, 0.0f);
+        glVertex2f(0.0f, 0.0f);
+        glTexCoord2f(1.0f, 0.0f);
+        glVertex2f(1.0f, 0.0f);
+        glTexCoord2f(1.0f, 1.0f);
+        glVertex2f(1.0f, 1.0f);
+        glTexCoord2f(0.0f, 1.0f);
+        glVertex2f(0.0f, 1.0f);
+        glEnd();
+        SDL_GL_SwapBuffers();
+    });
+    glDeleteTextures(1, &texture);
+    reportFrames(out, "frame", run);
+    out << "mesaFps " << mesaFrameRate(hudDirectory, static_cast<size_t>(std::ceil(run.warmUpSeconds * 2.0)) + 1)
+        << "\n";
+    SDL_Quit();
+}
+
 // A growth-table load: `ships` and `projectiles` kept scattered around the player.
 void loadScenario(std::ostream& out, size_t ships, size_t projectiles, int frames) {
     Game game(benchOptions());
@@ -462,32 +582,79 @@ std::string megabytes(double kb) {
     return text;
 }
 
+// The renderer's floor measured at the start of this run: machines of this kind differ by half
+// again from one day to the next, so a scene's figures mean something only beside it.
+struct Floor {
+    double median = NAN;
+    double p95 = NAN;
+    double mesaMs = NAN;
+};
+
+std::string times(double v, double floor) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.2f x", v / floor);
+    return text;
+}
+
 void printSceneHeader() {
-    std::printf("| %-50s | %9s | %9s | %9s | %21s | %9s | %8s |\n", "scene", "median", "p95", "mean",
-                "Mesa's count", "CPU", "memory");
-    std::printf("|%s|%s|%s|%s|%s|%s|%s|\n", std::string(52, '-').c_str(), std::string(11, '-').c_str(),
-                std::string(11, '-').c_str(), std::string(11, '-').c_str(), std::string(23, '-').c_str(),
+    std::printf("| %-50s | %9s | %9s | %9s | %9s | %9s | %21s | %9s | %9s | %8s |\n", "scene", "median", "p95",
+                "med/floor", "p95/floor", "mean", "Mesa's count", "Mesa/fl.", "CPU", "memory");
+    std::printf("|%s|", std::string(52, '-').c_str());
+    for (int column = 0; column < 5; ++column) std::printf("%s|", std::string(11, '-').c_str());
+    std::printf("%s|%s|%s|%s|\n", std::string(23, '-').c_str(), std::string(11, '-').c_str(),
                 std::string(11, '-').c_str(), std::string(10, '-').c_str());
 }
 
-// One row of the scene table. Mesa's rate counts frames per wall-clock second, so it compares
-// with the mean; CPU is the process's processor time per frame, renderer threads included, which
-// other work on a shared machine disturbs far less than the wall clock.
-void printSceneRow(const std::string& label, const std::vector<std::string>& lines) {
+// One row of the scene table, beside the floor. Mesa's rate counts frames per wall-clock second,
+// so it compares with the mean; CPU is the process's processor time per frame, renderer threads
+// included, which other work on a shared machine disturbs far less than the wall clock.
+void printSceneRow(const std::string& label, const std::vector<std::string>& lines, const Floor& floor) {
     const double mesaFps = valueOf(lines, "mesaFps");
+    const double median = valueOf(lines, "frameMedian");
+    const double p95 = valueOf(lines, "frameP95");
     char mesa[64];
     std::snprintf(mesa, sizeof mesa, "%.1f fps = %.2f ms", mesaFps, 1000.0 / mesaFps);
-    std::printf("| %-50s | %9s | %9s | %9s | %21s | %9s | %8s |\n", label.c_str(),
-                ms(valueOf(lines, "frameMedian")).c_str(), ms(valueOf(lines, "frameP95")).c_str(),
-                ms(valueOf(lines, "frameMean")).c_str(), mesa, ms(valueOf(lines, "frameCpu")).c_str(),
+    std::printf("| %-50s | %9s | %9s | %9s | %9s | %9s | %21s | %9s | %9s | %8s |\n", label.c_str(),
+                ms(median).c_str(), ms(p95).c_str(), times(median, floor.median).c_str(),
+                times(p95, floor.median).c_str(), ms(valueOf(lines, "frameMean")).c_str(), mesa,
+                times(1000.0 / mesaFps, floor.mesaMs).c_str(), ms(valueOf(lines, "frameCpu")).c_str(),
                 megabytes(valueOf(lines, "peakKb")).c_str());
     std::fflush(stdout);
+}
+
+// Measures the floor and prints it as the table's first row.
+Floor measureFloor() {
+    auto lines = runScenario([](std::ostream& out) { floorScenario(out, 1000, 10.0); }, "frameMedian");
+    notePeak(lines);
+    Floor floor;
+    floor.median = valueOf(lines, "frameMedian");
+    floor.p95 = valueOf(lines, "frameP95");
+    floor.mesaMs = 1000.0 / valueOf(lines, "mesaFps");
+    printSceneRow("the floor: one opaque full-screen quad + swap", lines, floor);
+    return floor;
 }
 
 std::vector<std::string> runScene(const Scene& scene, int frames, double maxSeconds) {
     auto lines = runScenario([&](std::ostream& out) { sceneScenario(out, scene, frames, maxSeconds); }, "frameMedian");
     notePeak(lines);
     return lines;
+}
+
+// The zoom sweep from the widest stop to the closest: in flight thrusting, in flight still, and
+// next to a wormhole.
+void printSweep(const Floor& floor) {
+    for (int notches : SWEEP_NOTCHES) {
+        const Scene scene = flightZoomScene(notches, true);
+        printSceneRow(scene.label, runScene(scene, 400, 8.0), floor);
+    }
+    for (int notches : SWEEP_NOTCHES) {
+        const Scene scene = flightZoomScene(notches, false);
+        printSceneRow(scene.label, runScene(scene, 400, 8.0), floor);
+    }
+    for (int notches : SWEEP_NOTCHES) {
+        const Scene scene = wormholeScene(notches);
+        printSceneRow(scene.label, runScene(scene, 400, 8.0), floor);
+    }
 }
 
 // A few micro-benchmarks of hot helpers, run with --micro.
@@ -506,7 +673,7 @@ BENCHMARK(BM_toString);
 void usage() {
     std::fprintf(stderr,
                  "usage: quorble_bench DATA_DIRECTORY [BINARY] [--micro | --frames [SHIPS PROJECTILES] | "
-                 "[--look DIRECTORY] --scenes [KEY...]]\n");
+                 "[--look DIRECTORY] --scenes [KEY...] | --sweep]\n");
 }
 }  // namespace
 
@@ -516,6 +683,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     dataDirectory = argv[1];
+    // No sound is measured: SDL's audio and OpenAL get silent devices, and nothing complains of
+    // a missing sound card between the rows.
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    setenv("ALSOFT_DRIVERS", "null", 0);
     if (!waitForDisplay()) std::fprintf(stderr, "bench: the X server does not answer\n");
     const std::vector<Scene> scenes = playerScenes();
     for (int i = 1; i < argc; ++i) {
@@ -541,9 +712,15 @@ int main(int argc, char** argv) {
             lookDirectory = argv[++i];
             continue;
         }
+        if (option == "--sweep") {
+            printSceneHeader();
+            printSweep(measureFloor());
+            return 0;
+        }
         if (option == "--scenes") {
             // The scene table alone, or the scenes named by KEY (default, flight-window, planet-window,
-            // wormhole, wormhole-close, widest, stress-in-view, stress, or wormhole-N for N notches in).
+            // wormhole, wormhole-close, widest, stress-in-view, stress, wormhole-N for N notches in, or
+            // zoom-moving-N and zoom-still-N for the flight sweep's scene N notches in, negative out).
             std::vector<Scene> chosen;
             for (int k = i + 1; k < argc; ++k) {
                 const std::string key = argv[k];
@@ -551,6 +728,14 @@ int main(int argc, char** argv) {
                     chosen.push_back(wormholeScene(std::atoi(key.c_str() + 9)));
                     continue;
                 }
+                bool sweepKey = false;
+                for (bool moving : {true, false}) {
+                    const std::string prefix = moving ? "zoom-moving-" : "zoom-still-";
+                    if (key.rfind(prefix, 0) != 0 || key.size() == prefix.size()) continue;
+                    chosen.push_back(flightZoomScene(std::atoi(key.c_str() + prefix.size()), moving));
+                    sweepKey = true;
+                }
+                if (sweepKey) continue;
                 auto found = std::find_if(scenes.begin(), scenes.end(), [&](const Scene& s) { return key == s.key; });
                 if (found == scenes.end()) {
                     std::fprintf(stderr, "bench: no scene %s\n", key.c_str());
@@ -560,7 +745,8 @@ int main(int argc, char** argv) {
             }
             if (chosen.empty()) chosen = scenes;
             printSceneHeader();
-            for (const Scene& scene : chosen) printSceneRow(scene.label, runScene(scene, 1000, 20.0));
+            const Floor floor = measureFloor();
+            for (const Scene& scene : chosen) printSceneRow(scene.label, runScene(scene, 1000, 20.0), floor);
             return 0;
         }
     }
@@ -574,20 +760,18 @@ int main(int argc, char** argv) {
 
     // The scenes a player meets, each run long enough for Mesa's half-second counts.
     printSceneHeader();
+    const Floor floor = measureFloor();
     std::vector<std::string> stress, stressInView, defaultScene;
     for (const Scene& scene : scenes) {
         auto lines = runScene(scene, 2000, 30.0);
-        printSceneRow(scene.label, lines);
-        if (std::string(scene.key) == "stress") stress = lines;
-        if (std::string(scene.key) == "stress-in-view") stressInView = lines;
-        if (std::string(scene.key) == "default") defaultScene = lines;
+        printSceneRow(scene.label, lines, floor);
+        if (scene.key == "stress") stress = lines;
+        if (scene.key == "stress-in-view") stressInView = lines;
+        if (scene.key == "default") defaultScene = lines;
     }
     std::printf("\n");
     printSceneHeader();
-    for (int notches : {0, 3, 9, 12, 14, 20, 25, 30}) {
-        const Scene scene = wormholeScene(notches);
-        printSceneRow(scene.label, runScene(scene, 500, 15.0));
-    }
+    printSweep(floor);
 
     std::printf("\n| %-52s | %20s |\n|%s|%s|\n", "measure", "figure", std::string(54, '-').c_str(),
                 std::string(22, '-').c_str());

@@ -12,6 +12,7 @@
 
 #include "background.h"
 #include "courseMarker.h"
+#include "effectLayer.h"
 #include "engineSound.h"
 #include "font.h"
 #include "glHeaders.h"
@@ -157,6 +158,7 @@ Game::~Game() {
     universePtr.reset();
     hudFont.reset();
     backgroundPass.reset();
+    effectLayer.reset();
     luaState.reset();
 }
 
@@ -218,6 +220,7 @@ int Game::startUp(int argc, char** argv) {
     loadTextures();
     loadUITextures();
     backgroundPass = std::make_unique<BackgroundPass>();
+    effectLayer = std::make_unique<EffectLayer>();
 
     lastTick = SDL_GetTicks();
     int ignoredX = 0, ignoredY = 0;
@@ -341,10 +344,9 @@ void Game::dispatchEvents() {
         case InputEvent::ButtonDown:
             if (event.code == SDL_BUTTON_LEFT) {
                 for (uiDisplay& display : universe.displays) display.mouseClick(cursorPos, universe, lua());
-            } else if (event.code == SDL_BUTTON_WHEELUP) {
-                viewHeightValue /= ZOOM_STEP;
-            } else if (event.code == SDL_BUTTON_WHEELDOWN) {
-                viewHeightValue *= ZOOM_STEP;
+            } else if (event.code == SDL_BUTTON_WHEELUP || event.code == SDL_BUTTON_WHEELDOWN) {
+                viewHeightValue = zoomStops().afterNotch(viewHeightValue, event.code == SDL_BUTTON_WHEELUP, ZOOM_STEP,
+                                                         planeScale());
             }
             break;
         case InputEvent::ButtonUp:
@@ -363,6 +365,17 @@ float Game::pixelSize() const {
     float halfWidth = 0.0f, halfHeight = 0.0f;
     if (!view.halfExtentsAt(0.0f, halfWidth, halfHeight) || view.viewportHeight <= 0) return viewHeightValue;
     return 2.0f * halfHeight / static_cast<float>(view.viewportHeight);
+}
+
+float Game::planeScale() const {
+    const CameraView view = cameraView();
+    float halfWidth = 0.0f, halfHeight = 0.0f;
+    if (!view.halfExtentsAt(0.0f, halfWidth, halfHeight) || view.nearHalfHeight <= 0.0f) return 1.0f;
+    return halfHeight / view.nearHalfHeight;
+}
+
+ZoomStops Game::zoomStops() const {
+    return ZoomStops::forWorld(XBOUND, YBOUND, aspect, universePtr->player->getRadius());
 }
 
 void Game::setCamera() { cameraView().apply(); }
@@ -556,7 +569,8 @@ bool Game::frame(uint32_t now) {
     processWormholes(universe, static_cast<int>(now));
     universe.updateGravityWalls(dt);
     processProjectiles(universe.currentWorld(), universe, dt, static_cast<int>(now));
-    universe.player->drawTrail(static_cast<int>(now), universe);
+    if (effectLayer) effectLayer->setPixelSize(pixelSize());
+    universe.player->drawTrail(static_cast<int>(now), universe, effectLayer.get());
     runTimer(static_cast<int>(now), universe.currentWorld());
 
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);

@@ -9,10 +9,12 @@
 
 #include "basics.h"
 #include "soundCue.h"
+#include "zoomStops.h"
 
 class BackgroundPass;
 struct CourseLeg;
 struct CameraView;
+class EffectLayer;
 class EngineSound;
 class Font;
 class LuaState;
@@ -85,6 +87,9 @@ private:
     CameraView cameraView() const;
     // World units per pixel on the world plane.
     float pixelSize() const;
+    // World-plane height seen per unit of view height (the eye sits a little above the near plane).
+    float planeScale() const;
+    ZoomStops zoomStops() const;
     void setCamera();
     void drawBackgroundLayers();
     void drawOverlay(int dt);
@@ -113,6 +118,7 @@ private:
     std::unique_ptr<BackgroundPass> backgroundPass;
     std::unique_ptr<ScreenMode> screenMode;
     std::unique_ptr<SoundEffects> effects;
+    std::unique_ptr<EffectLayer> effectLayer;  // the smoke's reduced-resolution target
     std::vector<Font*> fonts;
     uint32_t lastTick = 0;
     float fpsTimeSum = 0.0f;

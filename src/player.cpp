@@ -10,6 +10,7 @@
 #include <iostream>
 
 #include "basics.h"
+#include "effectLayer.h"
 #include "glHeaders.h"
 #include "planet.h"
 #include "projectile.h"
@@ -555,8 +556,8 @@ void Player::drawUI() const {
     glBindTexture(GL_TEXTURE_2D, 0);
 }
 
-void Player::drawTrail(int now, Universe& universe) {
-    smokeTrail.draw(position);
+void Player::drawTrail(int now, Universe& universe, EffectLayer* layer) {
+    smokeTrail.draw(position, layer);
     // Without GLSL (GLEW failed to start) the entry points are null: draw fixed-function.
     bool glsl = glUseProgram != nullptr;
     if (glsl) glUseProgram(flameShader);
@@ -565,12 +566,15 @@ void Player::drawTrail(int now, Universe& universe) {
         glUniform1f(timeUniform, now / 1000.0f);
         glUniform1f(thrustUniform, thrusting);
     }
+    // The flame's 100 slices are soft and additive: summed in a reduced layer they look the same.
+    const bool layered = glsl && layer && layer->begin(layer->factorFor(FLAME_DETAIL), EffectLayer::Additive);
     glPushMatrix();
     glTranslatef(position.x, position.y, 0.0f);
     glRotatef(getAngle() + 180.0f, 0.0f, 0.0f, -1.0f);
     glTranslatef(0.0f, 20.0f, 0.0f);
     drawUnitSlices();
     glPopMatrix();
-    reportError();
     if (glsl) glUseProgram(0);
+    if (layered) layer->end();
+    reportError();
 }

@@ -11,6 +11,7 @@
 #include "smokeTrail.h"
 #include "xmlValues.h"
 
+class EffectLayer;
 class InputState;
 class ShaderList;
 class Ship;
@@ -35,7 +36,8 @@ public:
 
     void update(int dt, point mouse, unsigned char buttons, WorldState& world);
     void shoot(unsigned now, WorldState& world, point target, int dt);
-    void drawTrail(int now, Universe& universe);
+    // The smoke and the flame; with a layer, the smoke goes through it (effectLayer.h).
+    void drawTrail(int now, Universe& universe, EffectLayer* layer = nullptr);
     void draw() const;
     void drawUI() const;
 
@@ -105,6 +107,9 @@ public:
     // Puts a projectile type into a free weapon slot, or over the selected one when all
     // WEAPON_SLOTS are taken; the slot used.
     unsigned installWeapon(unsigned type);
+    // World units across the finest detail of the flame (its tip, flameExhaust.vs): the scale
+    // its look keeps when drawn at reduced resolution.
+    static constexpr float FLAME_DETAIL = 6.0f;
     // Weapon slots a ship can hold: the keys 1 to 7 select them.
     static constexpr unsigned WEAPON_SLOTS = 7;
     const GlowTrail& getGlowTrail() const { return glowTrail; }

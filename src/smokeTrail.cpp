@@ -5,11 +5,14 @@
 #include <cstdlib>
 #include <utility>
 
+#include "effectLayer.h"
 #include "glHeaders.h"
 #include "shaderList.h"
 
 namespace {
 const float BACK_LAYER = 100.0f;
+// A particle's size at birth relative to `particleSize` (smokeTrail.vs grows it from there).
+const float NEWEST_GROWTH = 0.45f;
 
 void setFloat(int location, float value) {
     if (location != -1) glUniform1f(location, value);
@@ -84,9 +87,12 @@ std::vector<SmokePuff> SmokeTrail::puffs() const {
     return result;
 }
 
-void SmokeTrail::draw(point current) const {
+float SmokeTrail::smallestParticle() const { return 2.0f * particleSize * NEWEST_GROWTH; }
+
+void SmokeTrail::draw(point current, EffectLayer* layer) const {
     if (length == 0) return;
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    const bool layered = layer && layer->begin(layer->factorFor(smallestParticle()), EffectLayer::Over);
+    if (!layered) glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glUseProgram(shader);
     glBindTexture(GL_TEXTURE_2D, smokeTexture);
     setFloat(sizeUniform, size);
@@ -116,6 +122,7 @@ void SmokeTrail::draw(point current) const {
     }
 
     glUseProgram(0);
+    if (layered) layer->end();
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     reportError();
 }

@@ -6,6 +6,7 @@
 
 #include "trail.h"
 
+class EffectLayer;
 class ShaderList;
 
 // The uniform values of one drawn puff.
@@ -27,7 +28,11 @@ public:
 
     // Records as many puffs as whole intervals have passed (catching up after long frames).
     void update(point p, int dt, point velocity, unsigned count);
-    void draw(point current) const;
+    // Draws the puffs; with a layer, into it at the resolution their size on screen allows.
+    void draw(point current, EffectLayer* layer = nullptr) const;
+    // World units across the smallest particle (the newest puff's): what decides the layer's
+    // resolution.
+    float smallestParticle() const;
     // The puffs that draw() sends, oldest first (samples beside an invisible one are left out).
     std::vector<SmokePuff> puffs() const;
     // Depth of particle quad j of a puff of `count` particles: spread over [0, 1], even ones

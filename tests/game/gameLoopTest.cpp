@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <boost/filesystem.hpp>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <functional>
@@ -202,6 +203,31 @@ TEST(GameInput, WheelZoomsAndDepthKeysMoveTheEye) {
         EXPECT_FLOAT_EQ(game.game->depthFactor(), 1.2f / 1.2f / 1.2f);
         // Neither key zooms.
         EXPECT_FLOAT_EQ(game.game->viewHeight(), 4000.0f / 1.2f * 1.2f * 1.2f);
+    });
+}
+
+TEST(GameInput, WheelStopsWhereTheWorldFitsAndWhereTheShipFillsHalfTheScreen) {
+    inChild([] {
+        StartedGame game;
+        ASSERT_TRUE(game.started) << game.startOutput;
+        const float ship = 2.0f * game.game->universe().player->getRadius();
+        // Notches in from the start: 17 for the starting hull, then the wheel stops.
+        for (int i = 0; i < 40; ++i) game.wheel(SDL_BUTTON_WHEELUP);
+        game.frame();
+        const float closest = game.game->viewHeight();
+        EXPECT_GE(closest, 2.0f * ship);
+        EXPECT_LT(closest / 1.2f, 2.0f * ship);
+        EXPECT_NEAR(closest, 4000.0f / std::pow(1.2f, 17.0f), 0.01f);
+
+        for (int i = 0; i < 60; ++i) game.wheel(SDL_BUTTON_WHEELDOWN);
+        game.frame();
+        const float widest = game.game->viewHeight();
+        EXPECT_GE(widest, 2.0f * YBOUND);
+        EXPECT_LT(widest / 1.2f, 2.0f * YBOUND);
+        // One notch back in answers at once.
+        game.wheel(SDL_BUTTON_WHEELUP);
+        game.frame();
+        EXPECT_FLOAT_EQ(game.game->viewHeight(), widest / 1.2f);
     });
 }
 

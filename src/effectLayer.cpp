@@ -1,0 +1,128 @@
+// Reduced-resolution drawing of soft effects. Within the layer the colour is kept premultiplied
+// by alpha, so laying it over the frame gives what drawing every particle there would.
+#include "effectLayer.h"
+
+#include <iostream>
+
+#include "glHeaders.h"
+
+namespace {
+// The largest reduction: beyond it the layer's pixels start to show at the effects' edges.
+constexpr int MAX_FACTOR = 8;
+// Layer pixels kept across the smallest soft feature of an effect; fewer and its edge blurs.
+constexpr float MIN_FEATURE_PIXELS = 16.0f;
+}  // namespace
+
+EffectLayer::~EffectLayer() {
+    for (Target& target : targets) {
+        if (target.framebuffer) glDeleteFramebuffers(1, &target.framebuffer);
+        if (target.texture) glDeleteTextures(1, &target.texture);
+    }
+}
+
+int EffectLayer::factorFor(float featureSize) const { return factorFor(featureSize, pixelSize); }
+
+int EffectLayer::factorFor(float featureSize, float pixelSize) {
+    if (pixelSize <= 0.0f) return 1;
+    const float pixels = featureSize / pixelSize;
+    int factor = 1;
+    while (factor < MAX_FACTOR && pixels / static_cast<float>(factor * 2) >= MIN_FEATURE_PIXELS) factor *= 2;
+    return factor;
+}
+
+bool EffectLayer::prepare(Target& target, int width, int height) {
+    if (target.framebuffer && width == target.width && height == target.height) return true;
+    // The effect's own texture may be bound already: it stays bound.
+    GLint boundTexture = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &boundTexture);
+    if (!target.framebuffer) {
+        glGenFramebuffers(1, &target.framebuffer);
+        glGenTextures(1, &target.texture);
+    }
+    glBindTexture(GL_TEXTURE_2D, target.texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glBindFramebuffer(GL_FRAMEBUFFER, target.framebuffer);
+    // Eight bits a channel: the picture tests find the layer as close to the direct drawing as
+    // with half floats, and no extension is needed.
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, target.texture, 0);
+    const bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(boundTexture));
+    if (!complete) return false;
+    target.width = width;
+    target.height = height;
+    return true;
+}
+
+bool EffectLayer::begin(int factor, Blend blend) {
+    // Without framebuffer objects (an old driver, GLEW not started) the effects draw directly.
+    if (factor <= 1 || failed || glGenFramebuffers == nullptr) return false;
+    glGetIntegerv(GL_VIEWPORT, savedViewport);
+    glGetIntegerv(GL_FRAMEBUFFER_BINDING, &savedFramebuffer);
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, savedClear);
+    const int width = (savedViewport[2] + factor - 1) / factor;
+    const int height = (savedViewport[3] + factor - 1) / factor;
+    if (width <= 0 || height <= 0) return false;
+    int index = 0;
+    while (index + 1 < TARGET_COUNT && (2 << index) < factor) ++index;
+    Target& target = targets[index];
+    if (!prepare(target, width, height)) {
+        std::cout << "Error, the effects' off-screen layer cannot be made; they are drawn directly" << std::endl;
+        failed = true;
+        glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(savedFramebuffer));
+        return false;
+    }
+    active = &target;
+    glBindFramebuffer(GL_FRAMEBUFFER, target.framebuffer);
+    // The whole view shrinks into the layer; laying the layer over the whole viewport undoes it.
+    glViewport(0, 0, width, height);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    activeBlend = blend;
+    if (blend == Over)
+        glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+    else
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    return true;
+}
+
+void EffectLayer::end() {
+    if (!active) return;
+    glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(savedFramebuffer));
+    glViewport(savedViewport[0], savedViewport[1], savedViewport[2], savedViewport[3]);
+    glClearColor(savedClear[0], savedClear[1], savedClear[2], savedClear[3]);
+    glUseProgram(0);
+    // The layer holds premultiplied colour: over, the frame keeps what the layer leaves uncovered.
+    glBlendFunc(GL_ONE, activeBlend == Over ? GL_ONE_MINUS_SRC_ALPHA : GL_ONE);
+    GLint environment = GL_MODULATE;
+    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &environment);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glBindTexture(GL_TEXTURE_2D, active->texture);
+    active = nullptr;
+    glBegin(GL_QUADS);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex2f(-1.0f, -1.0f);
+    glTexCoord2f(1.0f, 0.0f);
+    glVertex2f(1.0f, -1.0f);
+    glTexCoord2f(1.0f, 1.0f);
+    glVertex2f(1.0f, 1.0f);
+    glTexCoord2f(0.0f, 1.0f);
+    glVertex2f(-1.0f, 1.0f);
+    glEnd();
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, environment);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+}

@@ -1,0 +1,53 @@
+// An off-screen target at a fraction of the viewport's resolution, into which soft effects
+// (smoke, the flame) are drawn and then composited in their place in the frame's order.
+#pragma once
+
+class EffectLayer {
+public:
+    // How the effect's drawing meets what lies under it.
+    enum Blend {
+        Over,     // ordinary alpha blending (the smoke)
+        Additive  // source times alpha added (the flame)
+    };
+
+    EffectLayer() = default;
+    ~EffectLayer();
+    EffectLayer(const EffectLayer&) = delete;
+    EffectLayer& operator=(const EffectLayer&) = delete;
+
+    // World units one pixel of the screen spans at the world plane, set each frame.
+    void setPixelSize(float size) { pixelSize = size; }
+    // The reduction for an effect whose smallest soft feature spans `featureSize` world units:
+    // 1 (draw directly) up to 8, keeping at least a few layer pixels across that feature.
+    int factorFor(float featureSize) const;
+    static int factorFor(float featureSize, float pixelSize);
+
+    // Starts drawing into the layer at 1/`factor` of the current viewport, cleared, with the
+    // blending that `blend` needs; false (and nothing changed) when the layer is not wanted or
+    // cannot be made, in which case the caller draws directly.
+    bool begin(int factor, Blend blend);
+    // Back to the frame's target and viewport, the layer laid over it in its place. Leaves the
+    // program 0 and the blending (SRC_ALPHA, ONE) of the additive pass.
+    void end();
+
+private:
+    // One target per reduction (a half, a quarter, an eighth), so that effects of different
+    // sizes in one frame do not rebuild each other's.
+    struct Target {
+        unsigned framebuffer = 0;
+        unsigned texture = 0;
+        int width = 0;
+        int height = 0;
+    };
+    static constexpr int TARGET_COUNT = 3;
+    bool prepare(Target& target, int width, int height);
+
+    float pixelSize = 1.0f;
+    Target targets[TARGET_COUNT];
+    Target* active = nullptr;
+    bool failed = false;  // a layer could not be built once: never tried again
+    Blend activeBlend = Over;
+    int savedViewport[4] = {0, 0, 0, 0};
+    int savedFramebuffer = 0;
+    float savedClear[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+};

@@ -1,0 +1,196 @@
+// The soft effects drawn through the reduced-resolution layer against the same effects drawn
+// directly, over zooms from the widest stop to the closest, at the game's window size.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "basics.h"
+#include "camera.h"
+#include "effectLayer.h"
+#include "glHeaders.h"
+#include "pixelProbe.h"
+#include "player.h"
+#include "shaderList.h"
+#include "smokeTrail.h"
+#include "testSupport.h"
+#include "textures.h"
+#include "worldState.h"
+
+namespace {
+constexpr float BACKDROP[4] = {0.2f, 0.25f, 0.3f, 1.0f};
+// Views from the widest stop (the whole world) to the closest (the ship fills half the height).
+const float VIEW_HEIGHTS[] = {200000.0f, 4000.0f, 1500.0f, 800.0f, 400.0f, 250.0f, 160.0f};
+
+TEST(EffectLayer, ReducesOnlyWhereTheFeatureStaysManyLayerPixelsWide) {
+    struct Case {
+        float feature, pixelSize;
+        int factor;
+    } cases[] = {
+        {20.0f, 4.0f, 1},     // 5 pixels: drawn directly
+        {20.0f, 1.0f, 1},     // 20 pixels: halving would leave 10
+        {40.0f, 1.0f, 2},     // 40 pixels: 20 at half resolution
+        {80.0f, 1.0f, 4},
+        {1000.0f, 1.0f, 8},   // never beyond an eighth
+        {20.0f, 0.0f, 1},     // no pixel size known: directly
+    };
+    for (const Case& c : cases) EXPECT_EQ(EffectLayer::factorFor(c.feature, c.pixelSize), c.factor) << c.feature;
+}
+
+// Channel gaps between two pictures, counted where either differs from the bare backdrop.
+struct Gap {
+    int largest = 0;
+    double mean = 0.0;
+    long drawn = 0;  // channels where something was drawn
+};
+
+Gap compareDrawn(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b,
+                 const std::vector<unsigned char>& backdrop) {
+    Gap gap;
+    double sum = 0.0;
+    for (size_t i = 0; i < a.size() && i < b.size(); ++i) {
+        if (a[i] == backdrop[i] && b[i] == backdrop[i]) continue;
+        const int d = std::abs(static_cast<int>(a[i]) - static_cast<int>(b[i]));
+        gap.largest = std::max(gap.largest, d);
+        sum += d;
+        ++gap.drawn;
+    }
+    if (gap.drawn) gap.mean = sum / static_cast<double>(gap.drawn);
+    return gap;
+}
+
+// The effect drawn over the backdrop at the game's window size, seen around `look`.
+std::vector<unsigned char> picture(point look, float viewHeight, const std::function<void()>& drawEffect) {
+    startPicture(w, h, BACKDROP, GL_ONE);
+    CameraView::forGame(look, viewHeight, 1.0f, 1.0f, static_cast<float>(w) / static_cast<float>(h), w, h).apply();
+    drawEffect();
+    return readScreen(w, h);
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+float pixelSizeAt(float viewHeight) { return viewHeight * 1.0001f / static_cast<float>(h); }
+
+// The player's smoke (70 puffs of 10 or 20 particles) after the ship flew a curve and hung still.
+struct Smoke {
+    ShaderList shaders;
+    SmokeTrail trail;
+    point still{0.0f, 0.0f};
+
+    Smoke(unsigned cloud, unsigned colours) {
+        captureOutput([&] { shaders.insertShader("smokeTrail", shippedDataDirectory()); });
+        for (const char* name : {"velocity", "size", "particleSize", "spinSpeed", "time", "position", "rand",
+                                 "lifetime", "smoke", "color"})
+            shaders.insertUniform("smokeTrail", name, name);
+        std::srand(77);
+        trail = SmokeTrail(70, {0.0f, 0.0f}, 15, 10.0f, 0.0f, 1.0f, 1.0f, 50.0f, 23.0f, 0.0006f, cloud, colours,
+                           shaders);
+        for (int frame = 0; frame < 90; ++frame) {
+            const float t = static_cast<float>(std::min(frame, 50));
+            const bool burning = frame % 30 < 20;
+            still = {std::sin(t * 0.05f) * 300.0f, t * 6.0f};
+            trail.update(still, 16, {0.1f, burning ? -0.6f : -0.2f}, burning ? 20u : 10u);
+        }
+    }
+};
+
+TEST(EffectLayer, SmokeThroughTheLayerLooksAsDrawnDirectly) {
+    OffscreenTarget target;
+    const unsigned cloud = loadSingleTexture(shippedDataDirectory() + "cloud.png", 1);
+    const unsigned colours = loadSingleTexture(shippedDataDirectory() + "smokeColors.png", 1);
+    ASSERT_NE(cloud, 0u);
+    ASSERT_NE(colours, 0u);
+    Smoke smoke(cloud, colours);
+    EffectLayer layer;
+    int reduced = 0;
+    for (float viewHeight : VIEW_HEIGHTS) {
+        SCOPED_TRACE(viewHeight);
+        const point look{smoke.still.x, smoke.still.y - viewHeight * 0.1f};
+        layer.setPixelSize(pixelSizeAt(viewHeight));
+        const int factor = layer.factorFor(smoke.trail.smallestParticle());
+        if (factor > 1) ++reduced;
+        const auto backdrop = picture(look, viewHeight, [] {});
+        const auto direct = picture(look, viewHeight, [&] { smoke.trail.draw(smoke.still); });
+        const auto layered = picture(look, viewHeight, [&] { smoke.trail.draw(smoke.still, &layer); });
+        const Gap gap = compareDrawn(direct, layered, backdrop);
+        std::printf("smoke, view height %g, layer at 1/%d: largest gap %d, mean %.3f over %ld channels\n",
+                    viewHeight, factor, gap.largest, gap.mean, gap.drawn);
+        // From the widest stop the whole trail is a few pixels.
+        EXPECT_GT(gap.drawn, viewHeight > 100000.0f ? 0 : 1000) << "the smoke should show";
+        EXPECT_LE(gap.largest, 24);
+        EXPECT_LE(gap.mean, 2.0);
+        // The additive pass goes on after the smoke with its own blending.
+        GLint source = 0, destination = 0;
+        glGetIntegerv(GL_BLEND_SRC, &source);
+        glGetIntegerv(GL_BLEND_DST, &destination);
+        EXPECT_EQ(source, GL_SRC_ALPHA);
+        EXPECT_EQ(destination, GL_ONE);
+    }
+    EXPECT_GE(reduced, 3) << "the closer views should use the layer";
+    glDeleteTextures(1, &cloud);
+    glDeleteTextures(1, &colours);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+// The player's exhaust as the frame draws it (the smoke at the start and the flame), with the
+// shipped programs and images, through the layer and directly.
+TEST(EffectLayer, FlameThroughTheLayerLooksAsDrawnDirectly) {
+    TempDir dir;
+    std::map<std::string, std::string> shaders;
+    for (const char* name : {"shaders.xml", "flameExhaust.vs", "flameExhaust.fs", "smokeTrail.vs", "smokeTrail.fs",
+                             "glowTrail.vs", "glowTrail.fs", "wormhole.vs", "wormhole.fs"})
+        shaders[name] = readFile(shippedDataDirectory() + name);
+    writeContent(dir, shaders);
+    OffscreenTarget target;
+    ScopedTextureSlots slots;
+    const unsigned flame = loadSingleTexture(shippedDataDirectory() + "flame.tga", 1);
+    const unsigned cloud = loadSingleTexture(shippedDataDirectory() + "cloud.png", 1);
+    const unsigned colours = loadSingleTexture(shippedDataDirectory() + "smokeColors.png", 1);
+    slots.set(17, flame);
+    slots.set(21, cloud);
+    slots.set(22, colours);
+    std::unique_ptr<Universe> universe;
+    captureOutput([&] { universe = buildUniverse(dir); });
+    ASSERT_TRUE(universe);
+    Player& player = *universe->player;
+    player.setPosition({0.0f, 0.0f});
+    EffectLayer layer;
+    int reduced = 0;
+    for (float viewHeight : VIEW_HEIGHTS) {
+        SCOPED_TRACE(viewHeight);
+        // The flame points away from the nose: look just behind the ship.
+        const point look{0.0f, -viewHeight * 0.2f};
+        layer.setPixelSize(pixelSizeAt(viewHeight));
+        if (layer.factorFor(Player::FLAME_DETAIL) > 1) ++reduced;
+        const auto backdrop = picture(look, viewHeight, [] {});
+        const auto direct = picture(look, viewHeight, [&] { player.drawTrail(1234, *universe); });
+        const auto layered = picture(look, viewHeight, [&] { player.drawTrail(1234, *universe, &layer); });
+        const Gap gap = compareDrawn(direct, layered, backdrop);
+        std::printf("exhaust, view height %g, flame layer at 1/%d: largest gap %d, mean %.3f over %ld channels\n",
+                    viewHeight, layer.factorFor(Player::FLAME_DETAIL), gap.largest, gap.mean, gap.drawn);
+        // From afar the flame is a few pixels or none.
+        if (viewHeight <= 1500.0f) {
+            EXPECT_GT(gap.drawn, 100) << "the flame should show";
+        }
+        EXPECT_LE(gap.largest, 24);
+        EXPECT_LE(gap.mean, 2.0);
+    }
+    EXPECT_GE(reduced, 1) << "the closest views should use the layer";
+    for (unsigned texture : {flame, cloud, colours}) glDeleteTextures(1, &texture);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+}  // namespace
