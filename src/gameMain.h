@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "autosave.h"
 #include "basics.h"
 
 class BackgroundPass;
@@ -106,4 +107,5 @@ private:
     unsigned scriptErrorsSeen = 0;
     uint32_t scriptErrorSince = 0;
     std::string scriptErrorText;
+    Autosave autosave;
 };
