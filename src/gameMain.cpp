@@ -492,6 +492,8 @@ bool Game::frame(uint32_t now) {
     universe.player->draw();
     processStars(universe.currentWorld(), universe.player.get(), dt);
     processShips(universe, universe.player.get(), dt, static_cast<int>(now), pixelSize());
+    // A tow the script arranges for a disabled ship lands it, which the automatic save then keeps.
+    disabledWatch.afterFrame(universe, lua());
     autosave.afterFrame(universe, lua(), dt);
 
     glColor4fv(OVERLAY_COLOUR);

@@ -9,6 +9,7 @@
 
 #include "autosave.h"
 #include "basics.h"
+#include "disabledShip.h"
 
 class BackgroundPass;
 struct CameraView;
@@ -108,4 +109,5 @@ private:
     uint32_t scriptErrorSince = 0;
     std::string scriptErrorText;
     Autosave autosave;
+    DisabledWatch disabledWatch;
 };

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "basics.h"
+#include "disabledShip.h"
 #include "gameLua.h"
 #include "scriptGuard.h"
 #include "ship.h"
@@ -379,6 +380,7 @@ void initLua(Universe& universe, lua_State* L) {
     publishRegistry(universe, L);
     for (const luaL_Reg& function : ENGINE_FUNCTIONS) registerEngineFunction(L, function.name, function.func);
     registerGameFunctions(L);
+    registerDisabledShipFunctions(L);
 
     int base = lua_gettop(L);
     lua_getglobal(L, "addUI");

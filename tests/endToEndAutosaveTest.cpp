@@ -94,7 +94,7 @@ TEST_F(EndToEndAutosave, LandQuitStartAgainAndContinueWithF6) {
     game->key("F6");
     ASSERT_TRUE(game->waitForOutput("Loaded.", 10.0, before)) << game->output().substr(before);
     game->pause(1.0);
-    game->screenshot("autosave-continued.png");
+    game->screenshot("autosave-continued");
 
     Autopilot pilotEyes(*game, STATE_SLOT);
     ShipState state;
