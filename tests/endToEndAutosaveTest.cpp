@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <fstream>
+#include <regex>
 #include <sstream>
 
 #include "autopilot.h"
@@ -29,6 +30,12 @@ std::string readFile(const std::string& path) {
 }
 
 void writeFile(const std::string& path, const std::string& text) { std::ofstream(path) << text; }
+
+// Sets attribute `name` of the first element that has it.
+void setAttribute(std::string& xml, const std::string& name, const std::string& value) {
+    xml = std::regex_replace(xml, std::regex("(\\s" + name + "=)\"[^\"]*\""), "$1\"" + value + "\"",
+                             std::regex_constants::format_first_only);
+}
 
 class EndToEndAutosave : public ::testing::Test {
 protected:
@@ -111,5 +118,60 @@ TEST_F(EndToEndAutosave, LandQuitStartAgainAndContinueWithF6) {
     EXPECT_LT(pointDistance(state.position, landedAt), 400.0f)
         << "landed at (" << landedAt.x << ", " << landedAt.y << "), continued at (" << state.position.x << ", "
         << state.position.y << ")";
+    quit();
+}
+
+// A ship with almost no hull crashes onto Haven: it is disabled, towed to the planet it last
+// landed on, patched, charged what it can pay (the last 100 credits stay, the cargo pays the
+// rest), told so, and the game saves itself with the tow's landing.
+TEST_F(EndToEndAutosave, ADisabledShipIsTowedPatchedChargedAndSaved) {
+    startGame();
+    ASSERT_TRUE(game->waitForOutput(SAVED, 30.0)) << game->output();
+    game->pause(2.0);  // a planet tick notes the landing
+    game->key("shift+F" + std::to_string(PREPARED_SLOT));
+    game->pause(1.0);
+    std::string pilot = readFile(saves() + "3/PlayerDataSAV.xml");
+    ASSERT_NE(pilot.find("lastLanding=\""), std::string::npos) << pilot;
+
+    // Put the ship 300 units above where it stood, falling back at three units a millisecond.
+    XmlFile saved;
+    std::string error;
+    ASSERT_TRUE(saved.load(saves() + "3/PlayerDataSAV.xml", "player", error)) << error;
+    float x = getValF(saved.root(), "x"), y = getValF(saved.root(), "y"), theta = getValF(saved.root(), "theta");
+    point out{std::cos(theta), std::sin(theta)};
+    setAttribute(pilot, "x", std::to_string(x + out.x * 300.0f));
+    setAttribute(pilot, "y", std::to_string(y + out.y * 300.0f));
+    setAttribute(pilot, "xSpd", std::to_string(-out.x * 3.0f));
+    setAttribute(pilot, "ySpd", std::to_string(-out.y * 3.0f));
+    setAttribute(pilot, "hitpoints", "50");
+    setAttribute(pilot, "credits", "150");
+    size_t credits = pilot.find("credits=\"");
+    pilot.insert(credits, "cargo_Crystals=\"5\" paid_Crystals=\"120\" ");
+    writeFile(saves() + "3/PlayerDataSAV.xml", pilot);
+
+    size_t before = game->outputSize();
+    game->key("F" + std::to_string(PREPARED_SLOT));
+    ASSERT_TRUE(game->waitForOutput("The ship is disabled", 10.0, before)) << game->output().substr(before);
+    ASSERT_TRUE(game->waitForOutput("Lua debug:Disabled! Towed to Haven", 5.0, before)) << game->output().substr(before);
+    ASSERT_TRUE(game->waitForOutput(SAVED, 5.0, before)) << game->output().substr(before);
+    std::string told = game->output().substr(before);
+    EXPECT_NE(told.find("hull patched to 40% - tow fee 50 cr and your cargo (5 units)"), std::string::npos) << told;
+    EXPECT_NE(told.find("Hint: Disabled and towed to Haven: fee 50 cr and your cargo, hull at 40%"), std::string::npos) << told;
+    game->pause(0.8);
+    game->screenshot("towed-to-haven");
+
+    XmlFile towed;
+    ASSERT_TRUE(towed.load(saves() + "auto/PlayerDataSAV.xml", "player", error)) << error;
+    XmlNode* data = towed.root()->first_node("extraData");
+    EXPECT_EQ(getVal(data, "credits"), "100");
+    EXPECT_EQ(data->first_attribute("cargo_Crystals"), nullptr);
+    EXPECT_EQ(getVal(data, "towedSince"), "towed");
+    EXPECT_FLOAT_EQ(getValF(towed.root(), "hitpoints"), 400.0f);
+
+    // Landed and steerable: the window's launch takes it off again.
+    game->holdKey("s", 1.0);
+    before = game->outputSize();
+    game->holdKey("w", 0.3);
+    EXPECT_TRUE(game->waitForOutput(SAVED, 5.0, before)) << "no take-off save";
     quit();
 }

@@ -75,10 +75,12 @@ function towing.noteLanding()
     if changed then setPlayerData(player) end
 end
 
-local function tell(line)
+-- The whole story on standard output and the debug line; the short one on the hint strip, which
+-- holds one line of about seventy characters.
+local function tell(line, hint)
     print(line)
     debugDisplay(line)
-    showHint(line)
+    showHint(hint or line)
 end
 
 -- The engine's "playerDisabled": the tow.
@@ -113,14 +115,21 @@ function towing.disabled()
     local full = market.number(ship.maxHitpoints)
     setPlayerHitpoints(math.max(1, math.floor(full * PATCH_SHARE)))
 
-    local line = "Disabled! Towed to " .. planet.name .. ", hull patched to " .. math.floor(PATCH_SHARE * 100) .. "%"
+    local patched = math.floor(PATCH_SHARE * 100) .. "%"
+    local line = "Disabled! Towed to " .. planet.name .. ", hull patched to " .. patched
+    local hint = "Disabled and towed to " .. planet.name .. ": "
     if free then
         line = line .. " - towed again before you landed, no charge"
+        hint = hint .. "no charge this time"
     else
         line = line .. " - tow fee " .. paid .. " cr"
-        if cargoTaken and lost > 0 then line = line .. " and your cargo (" .. lost .. " units)" end
+        hint = hint .. "fee " .. paid .. " cr"
+        if cargoTaken and lost > 0 then
+            line = line .. " and your cargo (" .. lost .. " units)"
+            hint = hint .. " and your cargo"
+        end
     end
-    tell(line .. ". Repair it in the planet window (e).")
+    tell(line .. ". Repair it in the planet window (e).", hint .. ", hull at " .. patched)
 end
 
 return towing
