@@ -122,12 +122,21 @@ function towing.disabled()
         line = line .. " - towed again before you landed, no charge"
         hint = hint .. "no charge this time"
     else
-        line = line .. " - tow fee " .. paid .. " cr"
-        hint = hint .. "fee " .. paid .. " cr"
-        if cargoTaken and lost > 0 then
-            line = line .. " and your cargo (" .. lost .. " units)"
-            hint = hint .. " and your cargo"
+        local price, short = {}, {}
+        if paid > 0 then
+            price[#price + 1] = "tow fee " .. paid .. " cr"
+            short[#short + 1] = "fee " .. paid .. " cr"
         end
+        if cargoTaken and lost > 0 then
+            price[#price + 1] = "your cargo (" .. lost .. " units)"
+            short[#short + 1] = "your cargo"
+        end
+        if #price == 0 then
+            price[1] = "no fee: you have too few credits"
+            short[1] = "no fee, you have too few credits"
+        end
+        line = line .. " - " .. table.concat(price, " and ")
+        hint = hint .. table.concat(short, " and ")
     end
     tell(line .. ". Repair it in the planet window (e).", hint .. ", hull at " .. patched)
 end
