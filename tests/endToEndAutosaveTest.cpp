@@ -82,7 +82,7 @@ TEST_F(EndToEndAutosave, LandQuitStartAgainAndContinueWithF6) {
     size_t before = game->outputSize();
     game->key("F" + std::to_string(PREPARED_SLOT));
     ASSERT_TRUE(game->waitForOutput("Loaded.", 10.0, before));
-    ASSERT_TRUE(game->waitForOutput(SAVED, 15.0, before)) << game->output().substr(before);
+    ASSERT_TRUE(game->waitForOutput(SAVED, 30.0, before)) << game->output().substr(before);
     game->pause(0.5);
     XmlFile landing;
     std::string error;
@@ -96,6 +96,7 @@ TEST_F(EndToEndAutosave, LandQuitStartAgainAndContinueWithF6) {
     startGame();
     EXPECT_TRUE(game->waitForOutput("Hint: F6 continues your last game", 5.0)) << game->output();
     game->pause(8.0);
+    game->screenshot("autosave-hint");
     EXPECT_EQ(game->output().find(SAVED), std::string::npos) << "the new game overwrote the last one";
     before = game->outputSize();
     game->key("F6");
