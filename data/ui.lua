@@ -5,7 +5,8 @@
 -- functions exist once the game has started.
 --
 -- The parts live in lua/ beside this file: widgets (window elements and updates), market (prices,
--- credits, cargo, equipment), economy (the planets' tick), planetWindow and flightWindow.
+-- credits, cargo, equipment), economy (the planets' tick), planetWindow, flightWindow, towing (a
+-- disabled ship) and pilotData (the list of what the player's data keeps).
 
 local SCRIPT_FOLDER = string.match(debug.getinfo(1, "S").source, "^@(.*[/\\])") or ""
 
@@ -23,6 +24,7 @@ end
 local economy = use("economy")
 local planetWindow = use("planetWindow")
 local flightWindow = use("flightWindow")
+local towing = use("towing")
 
 -- The numbers the engine sends when the e key is pressed; the first says which event it is.
 local KEY_EVENT = 1
@@ -32,6 +34,14 @@ local window = nil
 
 function planetTick(id)
     economy.tick(id)
+    towing.noteLanding()
+end
+
+-- Called by the engine once when the ship's hit points reach zero: it is towed.
+function playerDisabled()
+    towing.disabled()
+    -- The tow gives the controls back; an open window keeps them until it closes.
+    if window ~= nil then disablePlayerInput() end
 end
 
 

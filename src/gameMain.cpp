@@ -268,6 +268,11 @@ int Game::startUp(int argc, char** argv) {
 
     initLua(universe, lua());
     testXML();
+    // An earlier game's automatic save stays until this game takes off or loads, so the landing
+    // every new game starts with cannot overwrite what F6 would continue.
+    bool earlierGame = autosaveExists(universe);
+    autosave = Autosave(!earlierGame);
+    if (earlierGame) universe.hint.show("F6 continues your last game (it saves itself at every landing)");
     if (quitSignalled()) return 0;
 
     universe.currentWorld().ships.push_front(Ship({50.0f, 50.0f}, universe.shipTypes[0].name, 1, universe));
@@ -320,10 +325,17 @@ void Game::handleKey(int key, bool shiftDown) {
         // The event's own modifiers count too: all pending events are pumped before the keyboard
         // state is read, so a quick Shift+F1 could otherwise look like a plain F1 (a load).
         bool shift = shiftDown || universe.input.keyHeld(SDLK_LSHIFT) || universe.input.keyHeld(SDLK_RSHIFT);
-        if (shift)
+        if (shift) {
             universe.saveGame(slot);
-        else if (universe.loadGame(slot, lua()))
+        } else if (universe.loadGame(slot, lua())) {
             afterGameLoaded(universe, lua());
+            autosave.gameLoaded();
+        }
+    } else if (key == SDLK_F6) {
+        if (universe.loadGame(AUTOSAVE_SLOT, lua())) {
+            afterGameLoaded(universe, lua());
+            autosave.gameLoaded();
+        }
     } else if (key == SDLK_F9) {
         reloadScriptNow();
     } else if (key == SDLK_F11) {
@@ -579,6 +591,9 @@ bool Game::frame(uint32_t now) {
     processShips(universe, universe.player.get(), dt, static_cast<int>(now), pixelSize());
     playSounds(before, now);
     reportShipLosses(universe.currentWorld(), lua());
+    // A tow the script arranges for a disabled ship lands it, which the automatic save then keeps.
+    disabledWatch.afterFrame(universe, lua());
+    autosave.afterFrame(universe, lua(), dt);
 
     glColor4fv(OVERLAY_COLOUR);
     drawMouse(mouseGamePosition());

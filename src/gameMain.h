@@ -7,9 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "autosave.h"
 #include "basics.h"
 #include "soundCue.h"
 #include "zoomStops.h"
+#include "disabledShip.h"
 
 class BackgroundPass;
 struct CourseLeg;
@@ -140,4 +142,6 @@ private:
     std::string scriptErrorText;
     bool reloadNoticeShown = false;  // the line on screen answers F9
     bool reloadOk = false;
+    Autosave autosave;
+    DisabledWatch disabledWatch;
 };

@@ -72,7 +72,9 @@ void Planet::update(WorldState& world, Player* player, int dt, point starLoc) {
             point riding = orbitPoint(loc, landingAngle, radius + playerRadius);
             player->setPosition(riding);
             player->setAngle(landingAngle);
-            player->setVelocity({riding.x - p.x, riding.y - p.y});
+            // The ride's velocity is per millisecond like every other, so the kick a launch takes
+            // from the planet does not depend on the frame time (dt is never 0 here).
+            player->setVelocity({(riding.x - p.x) / static_cast<float>(dt), (riding.y - p.y) / static_cast<float>(dt)});
         } else if (!player->isLanded()) {
             if (playerRadius + radius >= d) {
                 landingAngle = std::atan2(p.y - loc.y, p.x - loc.x);

@@ -30,6 +30,9 @@ public:
     point getLoc() const { return loc; }
     point getVelocity() const { return velocity; }
     float getRotation() const { return rotation; }
+    float getLandingAngle() const { return landingAngle; }
+    // Where around the centre a ship put down by the engine (not by touching down) stands.
+    void setLandingAngle(float angle) { landingAngle = angle; }
     int getTickTime() const { return tickTime; }
     planetData getPlanetData() const { return data; }
     void setPlanetData(const planetData& newData) { data = newData; }

@@ -57,6 +57,7 @@ public:
     int getWorld() const { return activeWorld; }
     void takeDamage(float d) { hitpoints -= d; }
     float getHealth() const { return hitpoints; }
+    void setHealth(float value) { hitpoints = value; }
     float getRadius() const { return size; }
     float getSize() const { return size; }
     float getAngle() const { return 90.0f - theta * 57.2958f; }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "basics.h"
+#include "disabledShip.h"
 #include "gameLua.h"
 #include "scriptGuard.h"
 #include "ship.h"
@@ -381,6 +382,7 @@ void initLua(Universe& universe, lua_State* L) {
     for (const luaL_Reg& function : ENGINE_FUNCTIONS) registerEngineFunction(L, function.name, function.func);
     registerGameFunctions(L);
     registerSoundFunctions(L);
+    registerDisabledShipFunctions(L);
 
     int base = lua_gettop(L);
     lua_getglobal(L, "addUI");

@@ -292,9 +292,14 @@ TEST_F(Bodies, landedPlayerRidesTheSpinningPlanet) {
     EXPECT_NEAR(after.x, 1000.0f + std::cos(angle) * radius, 0.01f);
     EXPECT_NEAR(after.y, std::sin(angle) * radius, 0.01f);
     EXPECT_NEAR(player->getTheta(), angle, 1e-5);
-    // Velocity is the whole move of this frame, not divided by dt.
-    EXPECT_NEAR(player->getVelocity().x, after.x - before.x, 1e-3);
-    EXPECT_NEAR(player->getVelocity().y, after.y - before.y, 1e-3);
+    // Velocity is the move of this frame per millisecond.
+    EXPECT_NEAR(player->getVelocity().x, (after.x - before.x) / 20.0f, 1e-4);
+    EXPECT_NEAR(player->getVelocity().y, (after.y - before.y) / 20.0f, 1e-4);
+    // A frame of no time moves nothing and keeps the velocity of the last one.
+    point velocity = player->getVelocity();
+    step(star, 0);
+    EXPECT_FLOAT_EQ(player->getVelocity().x, velocity.x);
+    EXPECT_FLOAT_EQ(player->getVelocity().y, velocity.y);
 }
 
 TEST_F(Bodies, playerNearAPlanetIsPulledTowardsIt) {

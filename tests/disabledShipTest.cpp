@@ -1,0 +1,149 @@
+// A disabled ship: the "playerDisabled" hook's once-per-disablement rule, and the engine
+// functions that recover the ship ("landPlayerOn", "setPlayerHitpoints") with the bad arguments
+// a modder will pass sooner or later.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "disabledShip.h"
+#include "startLua.h"
+#include "testSupport.h"
+#include "worldState.h"
+
+namespace {
+
+const char* const HOOK_SCRIPT =
+    "function addUI(...) end\nfunction updateUI(...) end\nfunction planetTick(id) end\n"
+    "calls = 0\nfunction playerDisabled() calls = calls + 1 end\n";
+
+class DisabledShip : public testing::Test {
+protected:
+    void SetUp() override {
+        writeContent(dir);
+        captureOutput([&] { universe = buildUniverse(dir); });
+        ASSERT_TRUE(universe);
+        ASSERT_EQ(0, luaL_dostring(L, HOOK_SCRIPT));
+        captureOutput([&] { initLua(*universe, L); });
+    }
+
+    // Runs a chunk; answers the Lua error text, or "" when it ran.
+    std::string run(const std::string& code) {
+        std::string error;
+        out = captureOutput([&] {
+            if (luaL_loadstring(L, code.c_str()) != 0 || lua_pcall(L, 0, 0, 0) != 0) error = luaErrorText(L, -1);
+        });
+        lua_settop(L, 0);
+        return error;
+    }
+    std::string text(const char* global) {
+        lua_getglobal(L, global);
+        std::string value = lua_isstring(L, -1) ? lua_tostring(L, -1) : "<" + std::string(luaL_typename(L, -1)) + ">";
+        lua_pop(L, 1);
+        return value;
+    }
+    Planet& planetNamed(const std::string& name) {
+        for (WorldState& world : universe->worlds)
+            for (Star& star : world.stars)
+                for (Planet& planet : star.getPlanets())
+                    if (planet.getName() == name) return planet;
+        ADD_FAILURE() << "no planet " << name;
+        return universe->worlds[0].stars[0].getPlanets()[0];
+    }
+
+    TempDir dir;
+    std::unique_ptr<Universe> universe;
+    LuaState lua;
+    lua_State* L = lua.get();
+    std::string out;
+};
+
+struct HitpointCase {
+    const char* argument;
+    const char* answer;  // what the call answers, as text
+    float hitpoints;     // what the ship then holds (-1: unchanged)
+};
+
+}  // namespace
+
+TEST_F(DisabledShip, setPlayerHitpointsKeepsToTheHull) {
+    const float full = static_cast<float>(universe->getHullData(universe->player->getHullName()).hitpoints);
+    ASSERT_GT(full, 0.0f);
+    universe->player->setHealth(123.0f);
+    const HitpointCase cases[] = {
+        {"300", "300", 300.0f},        {"-5", "0", 0.0f},       {"1e9", nullptr, full},
+        {"'250'", "250", 250.0f},      {"0/0", "nil", -1.0f},
+    };
+    for (const HitpointCase& c : cases) {
+        float before = universe->player->getHealth();
+        ASSERT_EQ("", run(std::string("answer = tostring(setPlayerHitpoints(") + c.argument + "))")) << c.argument;
+        if (c.answer) {
+            EXPECT_EQ(c.answer, text("answer")) << c.argument;
+        }
+        EXPECT_FLOAT_EQ(universe->player->getHealth(), c.hitpoints < 0.0f ? before : c.hitpoints) << c.argument;
+    }
+    // Not a number at all: the argument check raises the error before anything changes.
+    universe->player->setHealth(42.0f);
+    for (const char* bad : {"setPlayerHitpoints()", "setPlayerHitpoints('lots')", "setPlayerHitpoints({})"})
+        EXPECT_NE("", run(bad)) << bad;
+    EXPECT_FLOAT_EQ(universe->player->getHealth(), 42.0f);
+}
+
+TEST_F(DisabledShip, landPlayerOnStandsTheShipOnThePlanetInItsWorld) {
+    Planet& rock = planetNamed("Rock");
+    ASSERT_EQ(0, universe->player->getWorld());
+    universe->player->setVelocity({3.0f, -4.0f});
+    ASSERT_EQ("", run("disablePlayerInput(); ok = tostring(landPlayerOn(" + std::to_string(rock.getID()) + "))"));
+    EXPECT_EQ("true", text("ok"));
+    Player& player = *universe->player;
+    EXPECT_TRUE(player.isLanded());
+    EXPECT_EQ(player.getPlanetId(), rock.getID());
+    EXPECT_EQ(player.getWorld(), 1);
+    EXPECT_TRUE(*player.getInputPointer());
+    EXPECT_NEAR(pointDistance(player.getPosition(), rock.getLoc()), rock.getRadius() + player.getRadius(), 0.01f);
+    EXPECT_FLOAT_EQ(player.getVelocity().x, rock.getVelocity().x);
+    EXPECT_FLOAT_EQ(player.getVelocity().y, rock.getVelocity().y);
+    // The ship stays put as the planet turns, as after a touch-down.
+    captureOutput([&] { universe->worlds[1].stars[0].update(universe->worlds[1], &player, 16); });
+    EXPECT_TRUE(player.isLanded());
+    EXPECT_NEAR(pointDistance(player.getPosition(), rock.getLoc()), rock.getRadius() + player.getRadius(), 0.01f);
+
+    // Ids that name no planet are refused with a reason and change nothing.
+    for (const char* bad : {"-1", "99", "1.5", "0/0", "1e300"}) {
+        ASSERT_EQ("", run(std::string("ok, why = landPlayerOn(") + bad + ")")) << bad;
+        EXPECT_EQ("<nil>", text("ok")) << bad;
+        EXPECT_NE("<nil>", text("why")) << bad;
+        EXPECT_EQ(player.getPlanetId(), rock.getID()) << bad;
+    }
+    EXPECT_NE("", run("landPlayerOn('Rock')"));
+    EXPECT_NE("", run("landPlayerOn()"));
+}
+
+TEST_F(DisabledShip, theHookIsCalledOncePerDisablement) {
+    DisabledWatch watch;
+    Player& player = *universe->player;
+    // hit points each frame, and the hook's count after it
+    const std::pair<float, int> frames[] = {{100.0f, 0}, {0.0f, 1},  {-50.0f, 1}, {-80.0f, 1},
+                                            {10.0f, 1},  {-1.0f, 2}, {-1.0f, 2}};
+    for (const auto& frame : frames) {
+        player.setHealth(frame.first);
+        captureOutput([&] { watch.afterFrame(*universe, L); });
+        lua_getglobal(L, "calls");
+        EXPECT_EQ(frame.second, static_cast<int>(lua_tonumber(L, -1))) << "at " << frame.first;
+        lua_pop(L, 1);
+    }
+}
+
+TEST_F(DisabledShip, aScriptWithoutTheHookOrWithAFaultyOneFliesOn) {
+    DisabledWatch watch;
+    universe->player->setHealth(-10.0f);
+    ASSERT_EQ("", run("playerDisabled = nil"));
+    std::string printed = captureOutput([&] { EXPECT_TRUE(watch.afterFrame(*universe, L)); });
+    EXPECT_EQ(printed.find("Error"), std::string::npos) << printed;
+
+    DisabledWatch second;
+    ASSERT_EQ("", run("function playerDisabled() error('tow truck broke down') end"));
+    printed = captureOutput([&] { EXPECT_TRUE(second.afterFrame(*universe, L)); });
+    EXPECT_NE(printed.find("Lua event error, "), std::string::npos) << printed;
+    EXPECT_NE(printed.find("tow truck broke down"), std::string::npos) << printed;
+    EXPECT_EQ(lua_gettop(L), 0);
+}
