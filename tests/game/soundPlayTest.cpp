@@ -113,10 +113,19 @@ TEST(GameSound, EveryEventOfPlayStartsItsSound) {
             world.ships.back().setPosition(game.player().getPosition());  // rammed
             game.frame();
             EXPECT_GE(game.heard(SoundKind::PlayerHit), 1u);
-            // The ships of the start fight each other within moments.
+            // Ships of hostile factions fight each other within moments; the home system lies far
+            // from where they gather, so they are brought within earshot first.
+            const point here = game.player().getPosition();
+            int placed = 0;
+            for (Ship& ship : world.ships) {
+                ship.setPosition({here.x + 1500.0f + 60.0f * static_cast<float>(placed % 5),
+                                  here.y + 60.0f * static_cast<float>(placed / 5)});
+                ++placed;
+            }
             for (int i = 0; i < 600 && game.heard(SoundKind::ShipHit) == 0; ++i) game.frame();
             EXPECT_GE(game.heard(SoundKind::ShipHit), 1u);
             ASSERT_FALSE(world.ships.empty());
+            world.ships.front().setPosition({here.x + 800.0f, here.y});
             world.ships.front().takeDamage(1.0e9f);
             game.frame();
             EXPECT_GE(game.heard(SoundKind::Explosion), 1u);
