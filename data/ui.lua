@@ -1,21 +1,24 @@
 -- ui.lua: the game's script. The engine calls three globals: "planetTick" (a planet's economy,
 -- every 500 ms of play), "addUI" (an event: the e key opens the planet window when landed, the
 -- ship's status window in flight) and "updateUI" (the user changed something in an open window),
--- and after a load the optional "gameLoaded". The top level only defines things: the engine
--- functions exist once the game has started.
+-- and the optional "gameLoaded" (after a load) and "shipDestroyed" (a ship of the player's world
+-- was destroyed). The top level only defines things: the engine functions exist once the game
+-- has started.
 --
 -- The parts live in lua/ beside this file: widgets (window elements and updates), market (prices,
--- credits, cargo, equipment), economy (the planets' tick), planetWindow and flightWindow.
+-- credits, cargo, equipment), economy (the planets' tick), jobs (the job board), guide (the hints
+-- of the first trip), pilotData (every key of the player's data), planetWindow and flightWindow.
 
 local SCRIPT_FOLDER = string.match(debug.getinfo(1, "S").source, "^@(.*[/\\])") or ""
 
 local loaded = {}
 
--- Loads lua/<name>.lua once; each part receives this function to load the parts it needs.
+-- Loads lua/<name>.lua once; each part receives this function to load the parts it needs, and
+-- the folder of the script (where the content files lie).
 local function use(name)
     if loaded[name] == nil then
         local chunk = assert(loadfile(SCRIPT_FOLDER .. "lua/" .. name .. ".lua"))
-        loaded[name] = chunk(use)
+        loaded[name] = chunk(use, SCRIPT_FOLDER)
     end
     return loaded[name]
 end
@@ -23,6 +26,8 @@ end
 local economy = use("economy")
 local planetWindow = use("planetWindow")
 local flightWindow = use("flightWindow")
+local jobs = use("jobs")
+local guide = use("guide")
 
 -- The numbers the engine sends when the e key is pressed; the first says which event it is.
 local KEY_EVENT = 1
@@ -32,6 +37,20 @@ local window = nil
 
 function planetTick(id)
     economy.tick(id)
+    -- Landing on a delivery's planet pays for it at once.
+    if getIsPlayerLanded() == 1 then
+        for _, message in ipairs(jobs.landedOn(getPlayerLandedPlanetId())) do
+            guide.message(message)
+            guide.done("deliver")
+        end
+    end
+    guide.tick()
+end
+
+-- A ship of the player's world was destroyed; `byPlayer` is 1 when the player's shot or beam
+-- dealt the fatal damage. Bounties count those.
+function shipDestroyed(faction, typeName, byPlayer)
+    for _, message in ipairs(jobs.shipDestroyed(faction, byPlayer)) do guide.message(message) end
 end
 
 
@@ -39,7 +58,10 @@ end
 -- last, the window's name; a single nil when there is nothing to open (no answer at all would
 -- be reported as a window without a name).
 function addUI(...)
-    if select("#", ...) == 0 then return nil end
+    if select("#", ...) == 0 then
+        guide.start()
+        return nil
+    end
     local kind = ...
     if kind ~= KEY_EVENT or window ~= nil then return nil end
 
@@ -91,4 +113,5 @@ end
 -- Called by the engine after a saved game was loaded: loading closed every window.
 function gameLoaded()
     window = nil
+    guide.start()
 end
