@@ -307,7 +307,7 @@ TEST_F(ShippedJobs, HintsFollowTheFirstTripStepByStep) {
     land(haven);
     tick();
     std::string out = pressE();
-    EXPECT_EQ(std::vector<std::string>{"Buy the good the Tip line names: another planet pays more"}, hints(out));
+    EXPECT_EQ(std::vector<std::string>{"Buy Crystals here: Cinder pays more (see the Tip line)"}, hints(out));
     // Crystals are the second good of Haven.
     EXPECT_EQ("Crystals", text("good2"));
     out = click("buy2");

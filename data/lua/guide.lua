@@ -63,7 +63,11 @@ end
 -- Hints are short: the strip between the radar and the map holds about sixty characters.
 local HINTS = {
     market = function() return "Press E when landed to open the planet's market" end,
-    buy = function() return "Buy the good the Tip line names: another planet pays more" end,
+    buy = function()
+        local tip = getIsPlayerLanded() == 1 and market.bestTrade(getPlayerLandedPlanetId())
+        if tip then return "Buy " .. tip.good .. " here: " .. tip.planet .. " pays more (see the Tip line)" end
+        return "Buy the good the Tip line names: another planet pays more"
+    end,
     launch = function() return "Close the window, hold S, then press W to launch" end,
     follow = function()
         local name = courseName()
