@@ -8,6 +8,7 @@
 
 #include "loadGalaxy.h"
 #include "luaTables.h"
+#include "navLua.h"
 #include "scriptGuard.h"
 #include "startLua.h"
 #include "worldState.h"
@@ -129,6 +130,10 @@ int getPlayerShip(lua_State* L) {
     pushStringOnTable(L, "worldName", knownWorld ? universe->worlds[world].name : std::string());
     pushBoolOnTable(L, "landed", player->isLanded());
     pushFloatOnTable(L, "planet", static_cast<float>(player->getPlanetId()));
+    pushFloatOnTable(L, "x", player->getPosition().x);
+    pushFloatOnTable(L, "y", player->getPosition().y);
+    pushFloatOnTable(L, "vx", player->getVelocity().x);
+    pushFloatOnTable(L, "vy", player->getVelocity().y);
     return 1;
 }
 
@@ -281,4 +286,5 @@ const luaL_Reg GAME_FUNCTIONS[] = {
 void registerGameFunctions(lua_State* L) {
     // Through the guard's wrapper, like every engine function: the memory cap never interrupts them.
     for (const luaL_Reg& function : GAME_FUNCTIONS) registerEngineFunction(L, function.name, function.func);
+    registerNavFunctions(L);
 }

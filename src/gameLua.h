@@ -12,5 +12,6 @@ constexpr int MAX_PLAYER_DATA_KEY = 64;
 constexpr int MAX_PLAYER_DATA_VALUE = 4096;
 
 // Registers "getPlayerData", "setPlayerData", "getPlayerShip", "installEquipment",
-// "getEquipmentInfo", "getFactionNames", "getWorldNames" and "getPlanetList" as script globals.
+// "getEquipmentInfo", "getFactionNames", "getWorldNames", "getPlanetList" and "showHint" as script
+// globals, and the way-finding functions of navLua.h.
 void registerGameFunctions(lua_State* L);

@@ -5,6 +5,7 @@
 #include <rapidxml/rapidxml_print.hpp>
 
 #include <boost/filesystem.hpp>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <iterator>
@@ -83,6 +84,22 @@ bool refuse(const std::string& problem) {
 }
 }  // namespace
 
+void Universe::restoreCourse() {
+    course.set(NO_COURSE);
+    XmlNode* node = playerDataDoc.root();
+    if (!node || !checkVal(node, "navTarget")) return;
+    const std::string text = getVal(node, "navTarget");
+    // The whole text must be the number: "nonsense" is not planet 0.
+    char* end = nullptr;
+    const double id = std::strtod(text.c_str(), &end);
+    if (!text.empty() && *end == '\0' && id >= 0.0 && id == static_cast<double>(truncateToInt(id)) &&
+        id < static_cast<double>(planetIndex.size()))
+        course.set(truncateToInt(id));
+    else
+        std::cout << "Error, the saved course leads to planet " << text << ", which does not exist; no course is set"
+                  << std::endl;
+}
+
 bool Universe::saveGame(const std::string& name) {
     XmlNode* root = universeDoc.root();
     if (!root || !player) {
@@ -133,6 +150,8 @@ bool Universe::saveGame(const std::string& name) {
     playerDoc.append_node(declaration);
     XmlNode* playerNode = appendElement(playerDoc, &playerDoc, "player");
     player->save(playerDoc, playerNode);
+    // Only a set course is written: a save without it loads with none, as older saves do.
+    if (course.target() != NO_COURSE) addAttribValue(playerDoc, playerNode, "navTarget", static_cast<float>(course.target()));
     std::string playerText = printDocument(playerDoc);
 
     if (!validSlotName(name)) {
@@ -203,6 +222,7 @@ bool Universe::loadGame(const std::string& name, lua_State* L) {
     player = std::make_unique<Player>(playerDataDoc.root(), *this);
 
     initializeStars(*this, L);
+    restoreCourse();
 
     std::cout << "updating planets" << std::endl;
     for (WorldState& world : worlds)

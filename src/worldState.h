@@ -12,6 +12,7 @@
 #include "defaultVals.h"
 #include "hintLine.h"
 #include "input.h"
+#include "navCourse.h"
 #include "player.h"
 #include "projectile.h"
 #include "shaderList.h"
@@ -101,9 +102,13 @@ public:
     InputState input;
     // The script's guidance line; it outlives a load, since the script decides when it changes.
     HintLine hint;
+    // The planet the HUD marker leads to; saved with the player, set again by a load.
+    NavCourse course;
 
 private:
     void applyDefaultEquipment();
+    // Sets the course from the loaded player document ("navTarget"), or clears it.
+    void restoreCourse();
 
     std::string contentDirectory;
     std::string loadError;
