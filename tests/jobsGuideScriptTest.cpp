@@ -106,6 +106,13 @@ protected:
         return out;
     }
     long credits() const { return std::stol(player("credits")); }
+    int navTarget() {
+        lua_getglobal(L, "getNavTarget");
+        EXPECT_EQ(0, lua_pcall(L, 0, 1, 0));
+        int target = static_cast<int>(lua_tonumber(L, -1));
+        lua_pop(L, 1);
+        return target;
+    }
 
     std::unique_ptr<Universe> universe;
     LuaState lua;
@@ -173,6 +180,7 @@ TEST_F(ShippedJobs, ADeliveryTakesHoldSpaceAndIsPaidOnLandingAtItsPlanet) {
     EXPECT_NE(std::string::npos, text("statusLine").find("Accepted: Deliver " + offer.substr(8))) << text("statusLine");
     EXPECT_NE(std::string::npos, text("wallet").find("Hold " + std::to_string(units) + " / 20")) << text("wallet");
     EXPECT_EQ(0u, player("job_1").rfind("delivery;", 0)) << player("job_1");
+    EXPECT_EQ(planetNamed(destination), navTarget()) << "accepting sets the course";
     // The offer is taken: the board shows the next one in its place, and says what is carried.
     EXPECT_NE(offer, text("offer1"));
     EXPECT_EQ("Jobs: 1 of 3 taken", text("marketHeader"));
@@ -196,6 +204,7 @@ TEST_F(ShippedJobs, ADeliveryTakesHoldSpaceAndIsPaidOnLandingAtItsPlanet) {
                                            destination + ": paid " + std::to_string(pay) + " cr"))
         << paid;
     EXPECT_EQ("<missing>", player("job_1"));
+    EXPECT_EQ(-1, navTarget()) << "the course ends with the last job";
     EXPECT_EQ(before + pay, (tick(), credits())) << "paid once";
 }
 
@@ -265,6 +274,7 @@ TEST_F(ShippedJobs, AnAbandonedJobFreesItsRoomAndIsNotPaid) {
     EXPECT_NE(std::string::npos, out.find("Lua debug:Abandoned: " + offer)) << out;
     EXPECT_EQ("None: land and press Jobs in the planet window", text("noJobs"));
     EXPECT_EQ("<missing>", player("job_1"));
+    EXPECT_EQ(-1, navTarget()) << "the abandoned job's course is cleared";
     EXPECT_NE(std::string::npos, text("value2").find("0 / 20, empty")) << text("value2");
     click("close");
     const long before = credits();
@@ -311,6 +321,7 @@ TEST_F(ShippedJobs, HintsFollowTheFirstTripStepByStep) {
     // Crystals are the second good of Haven.
     EXPECT_EQ("Crystals", text("good2"));
     out = click("buy2");
+    EXPECT_EQ(cinder, navTarget()) << "the course leads to where the good sells best";
     EXPECT_EQ(std::vector<std::string>{"Close the window, hold S, then press W to launch"}, hints(out));
     click("close");
     takeOff();
