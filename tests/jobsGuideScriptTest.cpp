@@ -286,6 +286,10 @@ TEST_F(ShippedJobs, AnAbandonedJobFreesItsRoomAndIsNotPaid) {
     pressE();
     click("jobsButton");
     EXPECT_NE(offer, text("offer1"));
+    // The tip's button sets the course to the tip's planet.
+    click("course");
+    EXPECT_EQ("Course set to Cinder: follow the arrow in flight", text("statusLine"));
+    EXPECT_EQ(planetNamed("Cinder"), navTarget());
 }
 
 TEST_F(ShippedJobs, BrokenJobRecordsAreIgnoredAndOffersChangeOverTime) {

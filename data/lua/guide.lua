@@ -37,6 +37,7 @@ local wasLanded = nil
 local launchedFrom = nil    -- the planet of the last launch
 local wasLandedOn = nil     -- the planet the ship stood on at the last tick it was landed
 local waitUntil = 0
+local messageShowing = false  -- a message is on screen that no hint will replace
 
 local function courseName()
     if not getNavTarget then return nil end
@@ -116,11 +117,17 @@ end
 -- Shows the current step's hint when it is not on screen; `force` shows it anyway.
 local function refresh(force)
     local player = getPlayerData()
-    if not guide.hintsOn(player) then return end
     local step = currentStep(doneSet(player))
-    if step == nil then return end
+    if not guide.hintsOn(player) or step == nil then
+        -- Without hints a message goes once it has been read.
+        if messageShowing and os.time() >= waitUntil then
+            messageShowing = false
+            send("")
+        end
+        return
+    end
     if not force and (step == shown or os.time() < waitUntil) then return end
-    shown = step
+    shown, messageShowing = step, false
     send(HINTS[step]())
 end
 
@@ -163,7 +170,7 @@ function guide.message(text)
     send(text)
     debugDisplay(text)
     waitUntil = os.time() + MESSAGE_SECONDS
-    shown = nil
+    shown, messageShowing = nil, true
 end
 
 -- Every economy tick: launches, landings and the distance to the course's planet.
