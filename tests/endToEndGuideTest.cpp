@@ -227,14 +227,22 @@ TEST_F(EndToEndTradeGuided, AFirstTripByTheHintsAndTheCourseMarker) {
     const long afterDelivery = creditsOf(again, deliveredAt);
     EXPECT_EQ(afterSale + pay, afterDelivery);
 
-    // The upgrade the hint names, from this planet's shipyard.
+    // The upgrade the hint names, from this planet's shipyard (landing again if the ship has
+    // slipped off it meanwhile).
     hint = waitForHint("Buy an upgrade: ", 10.0, mark);
-    ASSERT_TRUE(std::regex_match(hint, what, std::regex("Buy an upgrade: (.+) \\((\\d+) cr\\), in the Shipyard")))
-        << hint;
+    ASSERT_TRUE(std::regex_match(hint, what, std::regex("Buy an upgrade: (.+) \\((\\d+) cr\\).*"))) << hint;
     const std::string item = what[1];
     const long price = std::stol(what[2]);
+    ASSERT_TRUE(again.read(state));
+    if (!state.landed) {
+        flightLog.clear();
+        state = again.flyTo({destination}, FLIGHT_SECONDS, flightLog);
+        ASSERT_TRUE(state.landed) << flightLog;
+    }
     shot("upgrade");
+    mark = game->outputSize();
     openWindow("planetWindow");
+    EXPECT_NE(waitForHint("Buy an upgrade: " + item + " (" + std::to_string(price) + " cr), in the Shipyard", 5.0, 0), "");
     const PlanetOrbit* shop = again.planet(state.planet);
     ASSERT_TRUE(shop);
     const int index = indexOf(shop->equipment, item);

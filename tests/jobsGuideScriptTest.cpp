@@ -392,3 +392,11 @@ TEST_F(ShippedJobs, AStepDoneEarlyIsSkipped) {
     ASSERT_EQ(1u, hints(out).size()) << out;
     EXPECT_EQ(0u, hints(out)[0].rfind("Deliver it", 0)) << hints(out)[0];
 }
+
+TEST_F(ShippedJobs, TheLastStepNamesAnUpgradeThePilotCanAfford) {
+    setPlayer("guideDone", "buy,deliver,follow,job,land,launch,market,sell");
+    setPlayer("credits", "3673");
+    land(planetNamed("Quarry"));
+    std::string out = captureOutput([&] { callGameLoaded(L); });
+    EXPECT_EQ(std::vector<std::string>{"Buy an upgrade: Seeker Missile (1500 cr), in the Shipyard"}, hints(out)) << out;
+}

@@ -84,10 +84,12 @@ local HINTS = {
         return "Deliver it: land where the flight window (E) says"
     end,
     equipment = function()
-        if getIsPlayerLanded() == 1 then
-            local item = affordableItem(getPlayerLandedPlanetId(), getPlayerData())
-            if item then return "Buy an upgrade: " .. item.name .. " (" .. item.price .. " cr), in the Shipyard" end
-        end
+        -- The shipyard of the planet the ship is on, or was on last.
+        local landed = getIsPlayerLanded() == 1
+        local planet = landed and getPlayerLandedPlanetId() or wasLandedOn
+        local item = planet and affordableItem(planet, getPlayerData())
+        if item and landed then return "Buy an upgrade: " .. item.name .. " (" .. item.price .. " cr), in the Shipyard" end
+        if item then return "Buy an upgrade: " .. item.name .. " (" .. item.price .. " cr) on " .. jobs.planetName(planet) end
         return "Buy an upgrade in a Shipyard once you can afford one"
     end,
     [FINISHED] = function() return "Well flown! Trade, take jobs, upgrade. Hints end here." end,
@@ -149,6 +151,13 @@ function guide.done(...)
     player[pilotData.GUIDE_DONE] = pilotData.writeSet(done)
     setPlayerData(player)
     refresh(false)
+end
+
+-- The planet window opened: the market step is done, and the upgrade's hint names what this
+-- planet's shipyard sells.
+function guide.windowOpened()
+    guide.done("market")
+    if shown == "equipment" then refresh(true) end
 end
 
 -- What the windows tell the guide: "market", "sold", "job", "deliver", "equipment", and

@@ -256,7 +256,7 @@ function planetWindow.open(window, id)
         guide.done("deliver")
     end
     local answers = widgets.open(window, build(window))
-    guide.done("market")
+    guide.windowOpened()
     return answers
 end
 
