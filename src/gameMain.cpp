@@ -11,6 +11,7 @@
 #include <iostream>
 
 #include "background.h"
+#include "courseMarker.h"
 #include "engineSound.h"
 #include "font.h"
 #include "glHeaders.h"
@@ -415,6 +416,26 @@ void Game::drawHintLine() {
     drawHint(universePtr->hint.text(), hudFont.get());
 }
 
+void Game::drawCourseLine(const CourseLeg& leg) {
+    if (!leg.valid) return;
+    setPixelProjection();
+    drawCourseMarker(leg, hudFont.get());
+}
+
+void Game::drawMapOverlay(const CourseLeg& leg) {
+    setPixelProjection();
+    const point cursorPixel{cursorPos.x * static_cast<float>(w) / 100.0f, cursorPos.y * static_cast<float>(h) / 100.0f};
+    drawMapMarks(*universePtr, leg, cursorPixel, hudFont.get());
+}
+
+void Game::setPixelProjection() {
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluOrtho2D(0, w, 0, h);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
 void Game::drawDisplays() {
     Universe& universe = *universePtr;
     // Windows start each frame untinted; the radar after them shows its panel as it is.
@@ -486,6 +507,10 @@ bool Game::frame(uint32_t now) {
     drawBoundary();
 
     drawOverlay(dt);
+    // Before the windows, which cover it while they are open.
+    const CourseLeg leg = courseLeg(universe, universe.course.target());
+    universe.course.announce(leg);
+    drawCourseLine(leg);
     drawDisplays();
     drawScriptErrorLine(now);
     drawHintLine();
@@ -501,6 +526,7 @@ bool Game::frame(uint32_t now) {
     gluOrtho2D(-w, 0, -h, 0);
     glMatrixMode(GL_MODELVIEW);
     topRightUI(universe.currentWorld(), universe.player.get());
+    drawMapOverlay(leg);
 
     SDL_GL_SwapBuffers();
     // The one-pass background writes every pixel first thing next frame, so clearing would be

@@ -10,6 +10,7 @@
 #include "basics.h"
 
 class BackgroundPass;
+struct CourseLeg;
 struct CameraView;
 class EngineSound;
 class Font;
@@ -80,6 +81,11 @@ private:
     void drawScriptErrorLine(uint32_t now);
     // The script's hint, while it has one.
     void drawHintLine();
+    // The course arrow around the ship, and the map's wormholes, course ring and hover name.
+    void drawCourseLine(const CourseLeg& leg);
+    void drawMapOverlay(const CourseLeg& leg);
+    // Pixels with the origin at the bottom left, for the overlay's own marks.
+    void setPixelProjection();
 
     GameOptions options;
     std::unique_ptr<Universe> universePtr;

@@ -73,6 +73,7 @@ CourseLeg courseLeg(Universe& universe, int planetId) {
 
     const int here = universe.player->getWorld();
     const point position = universe.player->getPosition();
+    leg.from = position;
     if (here == leg.planetWorld) {
         leg.target = planet->getLoc();
         leg.distance = pointDistance(position, leg.target);

@@ -32,6 +32,7 @@ int firstJumpTowards(const std::vector<WormholeLink>& links, int worldCount, int
 struct CourseLeg {
     bool valid = false;
     bool throughWormhole = false;
+    point from{0.0f, 0.0f};    // the player's position
     point target{0.0f, 0.0f};
     float distance = 0.0f;
     int planetId = NO_COURSE;

@@ -3,8 +3,11 @@
 // kept by a save.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <fstream>
 
+#include "courseMarker.h"
+#include "hud.h"
 #include "navCourse.h"
 #include "startLua.h"
 #include "testSupport.h"
@@ -214,4 +217,69 @@ TEST_F(NavFunctions, TheLegPointsAtThePlanetOrTheFirstWormhole) {
     EXPECT_EQ("", captureOutput([&] { course.announce(away); }));
     EXPECT_EQ("Course: Luna (Alpha)\n", captureOutput([&] { course.announce(home); }));
     EXPECT_EQ("Course: none\n", captureOutput([&] { course.announce(none); }));
+}
+
+namespace {
+struct PlacementCase {
+    point ship, target;
+    point tipOffset;  // tip minus the screen centre
+};
+}  // namespace
+
+TEST(CourseMarker, TheArrowPointsFromTheShipAtTheTargetAndItsLabelClearsTheTip) {
+    const point centre{640.0f, 512.0f};
+    const PlacementCase cases[] = {
+        {{0, 0}, {1000, 0}, {120, 0}},     {{0, 0}, {0, -50}, {0, -120}}, {{10, 10}, {-990, 10}, {-120, 0}},
+        {{0, 0}, {300, 400}, {72, 96}},    {{5, 5}, {5, 5}, {0, 120}},    // on the ship: straight up
+    };
+    for (const PlacementCase& c : cases) {
+        const MarkerPlacement p = markerPlacement(c.ship, c.target, centre, 100.0f, 20.0f);
+        EXPECT_NEAR(centre.x + c.tipOffset.x, p.tip.x, 0.01f);
+        EXPECT_NEAR(centre.y + c.tipOffset.y, p.tip.y, 0.01f);
+        EXPECT_NEAR(std::atan2(c.tipOffset.y, c.tipOffset.x), p.angle, 1e-4f);
+        // The label box (100 by 20 half sizes) lies beyond the tip, clear of it.
+        const bool clearAcross = std::fabs(p.labelCentre.x - p.tip.x) > 100.0f;
+        const bool clearUp = std::fabs(p.labelCentre.y - p.tip.y) > 20.0f;
+        EXPECT_TRUE(clearAcross || clearUp) << c.target.x << "," << c.target.y;
+        EXPECT_GT(pointDistance(p.labelCentre, centre), pointDistance(p.tip, centre));
+    }
+}
+
+TEST_F(NavFunctions, TheMarkerSaysWhereItLeadsAndHowFar) {
+    universe->player->setPosition({0.0f, -10000.0f});
+    CourseLeg home = courseLeg(*universe, 1);
+    EXPECT_EQ("Luna", markerTitle(home));
+    home.distance = 1234.6f;
+    EXPECT_EQ("1235 units", markerDetail(home));
+    CourseLeg away = courseLeg(*universe, 2);
+    EXPECT_EQ("Wormhole to Beta", markerTitle(away));
+    EXPECT_EQ(std::to_string(std::lround(away.distance)) + " units, on the way to Rock", markerDetail(away));
+    EXPECT_EQ("", markerTitle(courseLeg(*universe, NO_COURSE)));
+}
+
+TEST_F(NavFunctions, TheMapNamesTheDotUnderTheCursor) {
+    const point player{0.0f, -10000.0f};
+    universe->player->setPosition(player);
+    WorldState& world = universe->worlds[0];
+    const Planet& terra = world.stars[0].getPlanets()[0];
+    struct Hover {
+        point game;
+        std::string label;
+    };
+    const Hover hovers[] = {
+        {world.stars[0].getLoc(), "Star Sol"},
+        {terra.getLoc(), "Terra (" + ownerLabel(*universe, terra.getPlanetData().factionOwner) + ")"},
+        {{20000.0f, 0.0f}, "Wormhole to Beta"},
+        {{-60000.0f, -60000.0f}, ""},
+    };
+    for (const Hover& hover : hovers) {
+        const point pixel = gameToMap(hover.game, player);
+        const point back = mapToGame(pixel, player);
+        EXPECT_NEAR(hover.game.x, back.x, 1.0f);
+        EXPECT_NEAR(hover.game.y, back.y, 1.0f);
+        EXPECT_EQ(hover.label, mapHoverLabel(*universe, pixel)) << hover.label;
+    }
+    // The map's centre is the player; off the panel nothing is named.
+    EXPECT_TRUE(onMapPanel(gameToMap(player, player)));
+    EXPECT_EQ("", mapHoverLabel(*universe, {10.0f, 10.0f}));
 }
