@@ -195,7 +195,6 @@ TEST_F(EndToEndTradeGuided, AFirstTripByTheHintsAndTheCourseMarker) {
     const std::string destination = what[3];
     const long pay = std::stol(what[5]);
     EXPECT_NE(waitForHint("Deliver it", 5.0, mark), "");
-    EXPECT_EQ(destination, planetOf(course(mark)));
     shot("deliver");
     clickFor(CLOSE_BUTTON, ELEMENT_REPORT);
 

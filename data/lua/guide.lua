@@ -72,7 +72,7 @@ local HINTS = {
     launch = function() return "Close the window, hold S, then press W to launch" end,
     follow = function()
         local name = courseName()
-        if name then return "Follow the arrow at the screen's edge to " .. name end
+        if name then return "Follow the arrow beside your ship to " .. name end
         return "Fly to the planet the Tip named (the map is top right)"
     end,
     land = function() return "Land slowly on " .. (courseName() or "it") .. ": below speed 1, or you crash" end,
