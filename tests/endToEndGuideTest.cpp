@@ -199,8 +199,11 @@ TEST_F(EndToEndTradeGuided, AFirstTripByTheHintsAndTheCourseMarker) {
     clickFor(CLOSE_BUTTON, ELEMENT_REPORT);
 
     // Save with the job, quit, start again, load: the job, the course and the hint come back.
-    game->key("shift+F" + std::to_string(GAME_SLOT));
-    game->pause(0.5);
+    // The autopilot's way of saving waits until the slot holds the new save.
+    Autopilot saver(*game, GAME_SLOT);
+    ShipState saved;
+    ASSERT_TRUE(saver.read(saved));
+    EXPECT_EQ(0u, saved.data["job_1"].rfind("delivery;", 0)) << saved.data["job_1"];
     game->key("q");
     ASSERT_EQ(0, game->waitForExit(10.0));
     game = std::make_unique<GameProcess>(work.path());
