@@ -97,6 +97,13 @@ void processWormholes(Universe& universe, int now) {
     for (Wormhole& wormhole : wormholes) wormhole.update(universe, now);
 }
 
+void reportShipLosses(WorldState& world, lua_State* L) {
+    // Taken first: the hook may destroy or spawn ships itself, which lands in the next report.
+    std::vector<ShipLoss> losses;
+    losses.swap(world.losses);
+    for (const ShipLoss& loss : losses) callShipDestroyed(L, loss.faction, loss.typeName, loss.byPlayer);
+}
+
 void afterGameLoaded(Universe& universe, lua_State* L) {
     // A load closes every window, so nothing is left that could hand the controls back: a game
     // saved with a window open would otherwise load with the ship unsteerable.
@@ -501,6 +508,7 @@ bool Game::frame(uint32_t now) {
     universe.player->draw();
     processStars(universe.currentWorld(), universe.player.get(), dt);
     processShips(universe, universe.player.get(), dt, static_cast<int>(now), pixelSize());
+    reportShipLosses(universe.currentWorld(), lua());
 
     glColor4fv(OVERLAY_COLOUR);
     drawMouse(mouseGamePosition());

@@ -27,6 +27,9 @@ void processStars(WorldState& world, Player* player, int dt);
 // pixel spans at the ships' plane.
 void processShips(Universe& universe, Player* player, int dt, int now, float pixelSize = 1.0f);
 void processWormholes(Universe& universe, int now);
+// Tells the script ("shipDestroyed") of every ship of the world destroyed since the last call,
+// in the order they went, and forgets them.
+void reportShipLosses(WorldState& world, lua_State* L);
 // After a saved game was loaded: the controls are the player's again (the load closed every
 // window) and the script's optional "gameLoaded" hears of it.
 void afterGameLoaded(Universe& universe, lua_State* L);

@@ -497,7 +497,7 @@ BeamTrace Player::traceBeam(WorldState& world, point target) const {
 
 void Player::fireBeam(WorldState& world, point target, int dt) {
     BeamTrace trace = traceBeam(world, target);
-    if (trace.ship) trace.ship->takeDamage(WEAPONDATA[BEAM_TYPE].damage * dt);
+    if (trace.ship) trace.ship->takePlayerDamage(WEAPONDATA[BEAM_TYPE].damage * dt);
     drawBeam(target, trace.end);
 }
 

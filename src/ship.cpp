@@ -19,6 +19,8 @@ namespace {
 const float RADIANS_TO_DEGREES = 57.32f;
 const float QUARTER_TURN = 1.57f;
 const float RAM_DISTANCE = 50.0f;
+// The faction the player's shots carry.
+const short PLAYER_FACTION = 0;
 const float SPEED_LIMIT = 10.0f;
 const float RING_RADIUS = 500.0f;
 const float RING_BAND = RING_RADIUS * 0.2f;
@@ -217,6 +219,7 @@ bool Ship::update(int dt, int now, Universe& universe, Player* player, ShipPass*
 
     if (hitpoints <= 0.0f) {
         standardExplosion(position, universe.currentWorld());
+        universe.currentWorld().losses.push_back({faction, shipType, hitByPlayer});
         return false;
     }
 
@@ -369,11 +372,20 @@ void Ship::draw() const { drawShipSprite(texture, position, theta, size); }
 
 bool Ship::takeDamage(float d) {
     hitpoints -= d;
+    hitByPlayer = false;
+    return hitpoints > 0.0f;
+}
+
+bool Ship::takePlayerDamage(float d) {
+    hitpoints -= d;
+    hitByPlayer = true;
     return hitpoints > 0.0f;
 }
 
 bool Ship::takeDamage(float d, short shooterFaction, Universe& universe) {
     hitpoints -= d;
+    // The player's shots carry the player's faction, which no ship of the shipped content has.
+    hitByPlayer = shooterFaction == PLAYER_FACTION;
     if (personalRelations.empty()) {
         // A shooter or a ship outside the matrix leaves the attitudes untouched.
         if (hasRelation(universe.relations, faction, shooterFaction) &&

@@ -42,6 +42,14 @@ struct shipTarget {
     int shipID;            // 0 for the player
 };
 
+// A ship of the player's world that was destroyed this frame, kept for the script's
+// "shipDestroyed" hook, which the frame loop calls once the ships are updated.
+struct ShipLoss {
+    unsigned faction;
+    std::string typeName;
+    bool byPlayer;  // the player's shot or beam dealt the fatal damage
+};
+
 class Ship {
 public:
     Ship(point position, const std::string& typeName, unsigned faction, Universe& universe);
@@ -52,8 +60,13 @@ public:
     // or handed to `pass` to be drawn with the other ships' trails.
     bool update(int dt, int now, Universe& universe, Player* player, ShipPass* pass = nullptr);
     void draw() const;
+    // Damage from something that is nobody's shot (a shockwave).
     bool takeDamage(float d);
     bool takeDamage(float d, short shooterFaction, Universe& universe);
+    // Damage from the player's beam.
+    bool takePlayerDamage(float d);
+    // Whether the latest damage came from the player's shot or beam.
+    bool lastHitByPlayer() const { return hitByPlayer; }
     void registerCollidable(float gap, point direction) { collidables.push_back({gap, direction}); }
     void addGrav(point g) { gravity.x += g.x; gravity.y += g.y; }
     void addGravNonCollidable(point g) { velocity.x += g.x; velocity.y += g.y; }
@@ -113,4 +126,5 @@ private:
     float size = 0.0f;
     int shipCode = -1;
     std::string shipType;
+    bool hitByPlayer = false;
 };

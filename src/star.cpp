@@ -51,6 +51,7 @@ void applyBodyToWorld(const GravityBody& body, WorldState& world, int dt) {
         float d = pointDistance(body.loc, p);
         if (body.radius >= d) {
             standardExplosion(p, world);
+            world.losses.push_back({it->getFaction(), it->getShipType(), false});
             it = world.ships.erase(it);
             continue;
         }

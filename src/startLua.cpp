@@ -404,3 +404,17 @@ void callGameLoaded(lua_State* L) {
     if (lua_isfunction(L, -1)) callScript(L, 0, 0, "Lua event error, ");
     lua_settop(L, base);
 }
+
+void callShipDestroyed(lua_State* L, unsigned faction, const std::string& typeName, bool byPlayer) {
+    if (!L) return;
+    int base = lua_gettop(L);
+    lua_getglobal(L, "shipDestroyed");
+    // Optional like gameLoaded: a script without it is not told.
+    if (lua_isfunction(L, -1)) {
+        lua_pushnumber(L, faction);
+        lua_pushlstring(L, typeName.data(), typeName.size());
+        lua_pushnumber(L, byPlayer ? 1 : 0);
+        callScript(L, 3, 0, "Lua event error, ");
+    }
+    lua_settop(L, base);
+}

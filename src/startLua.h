@@ -35,5 +35,7 @@ void initLua(Universe& universe, lua_State* L);
 void publishRegistry(Universe& universe, lua_State* L);
 // Calls the script's optional global "gameLoaded" after a load has closed every window.
 void callGameLoaded(lua_State* L);
+// Calls the script's optional global "shipDestroyed"(faction, typeName, byPlayer), byPlayer 1 or 0.
+void callShipDestroyed(lua_State* L, unsigned faction, const std::string& typeName, bool byPlayer);
 // Calls the global "planetTick" with a planet id; prints the error and goes on on failure.
 void callPlanetTick(lua_State* L, int planetId);

@@ -38,6 +38,8 @@ public:
     std::vector<Star> stars;
     std::vector<Wormhole> wormholes;
     std::list<GravityWall> gravityWalls;
+    // Ships destroyed since the script was last told (reportShipLosses).
+    std::vector<ShipLoss> losses;
     lua_State* luaState = nullptr;
 };
 
