@@ -199,6 +199,12 @@ TEST_F(ShippedWindows, EveryPlanetWindowShowsEverythingLegibly) {
                     ++scrolled;
                 }
                 EXPECT_EQ(expected, seen) << where;
+                // The job board in the same column.
+                const uiDisplayBase* jobs = find("jobsButton");
+                ASSERT_TRUE(jobs) << where;
+                clickAt(centreOf(*jobs));
+                EXPECT_TRUE(find("accept1")) << where;
+                checkLegible(where + ", jobs");
 
                 const uiDisplayBase* close = find("close");
                 ASSERT_TRUE(close);
@@ -219,6 +225,13 @@ TEST_F(ShippedWindows, FlightWindowIsLegible) {
             ASSERT_EQ(0, lua_pcall(L, 1, 0, 0));
         });
     }
+    // Three jobs, the longest descriptions of the shipped content.
+    std::vector<luaStringPair> data = universe->player->getExtraData();
+    data.push_back({"job_1", "delivery;a;0;9990;Medicine;8;13"});
+    data.push_back({"job_2", "bounty;b;0;1200;5;4;3;2"});
+    data.push_back({"job_3", "delivery;c;0;990;Luxuries;8;2"});
+    captureOutput([&] { universe->player->setExtraData(data); });
     pressE();
     checkLegible("flight window");
+    EXPECT_TRUE(find("abandon3"));
 }

@@ -1,16 +1,20 @@
 -- flightWindow.lua: the ship's status in flight (credits, cargo, hull, engine, gravity tool,
--- weapons, the world) and the controls, so a new pilot needs nothing else to start.
+-- weapons, the world), the accepted jobs (each can be abandoned), the switch of the hints and
+-- the controls, so a new pilot needs nothing else to start.
 
 local use = ...
 local widgets = use("widgets")
 local market = use("market")
+local jobs = use("jobs")
+local guide = use("guide")
 
 local flightWindow = {}
 
 local C = widgets.COLOURS
 
 local LEFT, RIGHT, TOP = 10, 90, 80
-local ROW = 3.55
+local LOWEST = 20             -- the window keeps above the charge bar and the debug text
+local TALLEST_ROW = 3.55      -- height of a row, less when the jobs would push the window too low
 local LABEL_RIGHT = 28        -- labels end here, values start
 
 -- The controls as pairs of keys and what they do, two pairs to a row.
@@ -29,6 +33,8 @@ local function cargoText(player, capacity)
     local list = market.cargoList(player)
     local parts = {}
     for _, entry in ipairs(list) do parts[#parts + 1] = entry.name .. " " .. entry.count end
+    local jobCargo = jobs.cargoUsed(player)
+    if jobCargo > 0 then parts[#parts + 1] = "job cargo " .. jobCargo end
     local used = market.holdUsed(player) .. " / " .. capacity
     if #parts == 0 then return used .. ", empty" end
     return used .. ": " .. table.concat(parts, ", ")
@@ -60,29 +66,52 @@ local function build(window)
     }
     for k, line in ipairs(weaponLines(ship)) do lines[#lines + 1] = {k == 1 and "Weapons" or "", line, C.text} end
 
+    local carried = jobs.accepted(player)
     local controlRows = math.ceil(#CONTROLS / 2)
-    local bottom = TOP - (#lines + controlRows + 3) * ROW - 6.5
+    local rows = #lines + controlRows + 3 + 1 + math.max(1, #carried)
+    -- Rows shrink when the jobs would push the window below its lowest edge.
+    local row = math.min(TALLEST_ROW, (TOP - LOWEST - 6.5) / rows)
+    local bottom = TOP - rows * row - 6.5
     local elements = {widgets.box("frame", LEFT, bottom, RIGHT, TOP, C.frame, C.panel)}
     local title = "In flight in " .. (ship.worldName ~= "" and ship.worldName or ("world " .. getPlayerWorld()))
-    elements[#elements + 1] = widgets.text("title", LEFT + 1, TOP - ROW - 0.5, RIGHT - 1, TOP - 0.5, title, C.title)
-    local y = TOP - ROW - 0.5
+    elements[#elements + 1] = widgets.text("title", LEFT + 1, TOP - row - 0.5, RIGHT - 1, TOP - 0.5, title, C.title)
+    local y = TOP - row - 0.5
     for k, line in ipairs(lines) do
-        elements[#elements + 1] = widgets.text("label" .. k, LEFT + 1, y - ROW, LABEL_RIGHT, y, line[1], C.header)
-        elements[#elements + 1] = widgets.text("value" .. k, LABEL_RIGHT, y - ROW, RIGHT - 1, y, line[2], line[3])
-        y = y - ROW
+        elements[#elements + 1] = widgets.text("label" .. k, LEFT + 1, y - row, LABEL_RIGHT, y, line[1], C.header)
+        elements[#elements + 1] = widgets.text("value" .. k, LABEL_RIGHT, y - row, RIGHT - 1, y, line[2], line[3])
+        y = y - row
     end
     y = y - 1
-    elements[#elements + 1] = widgets.text("controlsHeader", LEFT + 1, y - ROW, RIGHT - 1, y, "Controls", C.header)
-    y = y - ROW
+    elements[#elements + 1] = widgets.text("jobsHeader", LEFT + 1, y - row, RIGHT - 1, y, "Jobs", C.header)
+    y = y - row
+    if #carried == 0 then
+        elements[#elements + 1] = widgets.text("noJobs", LEFT + 1, y - row, RIGHT - 1, y,
+                                               "None: land and press Jobs in the planet window", C.dim)
+        y = y - row
+    end
+    for k, job in ipairs(carried) do
+        elements[#elements + 1] = widgets.text("job" .. k, LEFT + 1, y - row, 76, y, jobs.describe(job), C.text)
+        elements[#elements + 1] = widgets.button("abandon" .. job.slot, 77, y - row + 0.2, RIGHT - 1, y - 0.2,
+                                                 "Abandon")
+        y = y - row
+    end
+    elements[#elements + 1] = widgets.text("controlsHeader", LEFT + 1, y - row, RIGHT - 1, y, "Controls", C.header)
+    y = y - row
     for k, control in ipairs(CONTROLS) do
         local second = (k - 1) % 2 == 1
         local x = second and 50 or LEFT + 1
-        elements[#elements + 1] = widgets.text("key" .. k, x, y - ROW, x + 16, y, control[1], C.title)
-        elements[#elements + 1] = widgets.text("does" .. k, x + 16, y - ROW, x + 39, y, control[2], C.dim)
-        if second then y = y - ROW end
+        elements[#elements + 1] = widgets.text("key" .. k, x, y - row, x + 16, y, control[1], C.title)
+        elements[#elements + 1] = widgets.text("does" .. k, x + 16, y - row, x + 39, y, control[2], C.dim)
+        if second then y = y - row end
     end
-    elements[#elements + 1] = widgets.text("hint", LEFT + 1, y - ROW, RIGHT - 1, y, HINT, C.text)
-    elements[#elements + 1] = widgets.button("close", 42, bottom + 1, 58, bottom + 1 + ROW, "Close")
+    elements[#elements + 1] = widgets.text("hint", LEFT + 1, y - row, RIGHT - 1, y, HINT, C.text)
+    local hints = guide.hintsOn(player) and "Hints off" or "Hints on"
+    elements[#elements + 1] = widgets.button("hints", LEFT + 2, bottom + 1, LEFT + 20, bottom + 1 + TALLEST_ROW, hints)
+    elements[#elements + 1] = widgets.button("close", 42, bottom + 1, 58, bottom + 1 + TALLEST_ROW, "Close")
+    if window.status then
+        elements[#elements + 1] = widgets.text("statusLine", 60, bottom + 1, RIGHT - 1, bottom + 1 + TALLEST_ROW,
+                                               window.status, C.good)
+    end
     return elements
 end
 
@@ -95,10 +124,22 @@ function flightWindow.open(window)
     return widgets.open(window, elements)
 end
 
--- The only thing to click is Close.
+-- Close, the hints' switch and each job's Abandon.
 function flightWindow.update(window, reports, changed)
     for _, report in ipairs(changed) do
-        if report.name == "close" then return widgets.close(window), true end
+        local abandon = tonumber(string.match(report.name, "^abandon(%d+)$"))
+        if report.name == "close" then
+            return widgets.close(window), true
+        elseif report.name == "hints" then
+            local on = not guide.hintsOn()
+            guide.setHints(on)
+            window.status = on and "Hints on" or "Hints off for good (until turned on)"
+            debugDisplay(window.status)
+        elseif abandon then
+            local line = jobs.abandon(abandon)
+            window.status = line
+            debugDisplay(line)
+        end
     end
     return widgets.update(window, build(window), reports), false
 end

@@ -110,9 +110,14 @@ function market.held(player, good)
     return whole(player[cargoKey(good)])
 end
 
--- Units in the hold, all goods together.
+-- Hold space taken by other things than trade goods (the jobs' cargo sets this); none by default.
+function market.reservedHold(player)
+    return 0
+end
+
+-- Units in the hold, all goods together, and whatever else is carried.
 function market.holdUsed(player)
-    local used = 0
+    local used = market.reservedHold(player)
     for key, value in pairs(player) do
         if string.sub(key, 1, 6) == "cargo_" then used = used + whole(value) end
     end
@@ -349,7 +354,7 @@ function market.bestTrade(id)
                         local sell = market.sellPrice(good.price, market.stockOf(theirs, good.name))
                         if market.stockOf(data, mine.name) >= 1 and (best == nil or sell - buy > best.sell - best.buy) then
                             best = {good = mine.name, buy = buy, sell = sell, planet = planet.name,
-                                    world = planet.worldName}
+                                    world = planet.worldName, id = planet.id}
                         end
                     end
                 end
@@ -360,6 +365,30 @@ function market.bestTrade(id)
     if nearby and nearby.sell > nearby.buy then return nearby end
     if anywhere and anywhere.sell > anywhere.buy then return anywhere end
     return nil
+end
+
+-- The planet of the player's world that pays most for `goodName` more than planet `id` asks,
+-- as {id, name, world, sell}; nil when none does.
+function market.bestBuyerOf(id, goodName)
+    local asked = nil
+    for _, good in ipairs(market.listOf(getPlanetTradeGoods(id))) do
+        if good.name == goodName then asked = market.buyPrice(good.price, market.stockOf(getPlanetData(id), goodName)) end
+    end
+    local world = getPlayerWorld()
+    local best = nil
+    for _, planet in ipairs(getPlanetList()) do
+        if planet.id ~= id and planet.world == world then
+            for _, good in ipairs(market.listOf(getPlanetTradeGoods(planet.id))) do
+                if good.name == goodName then
+                    local sell = market.sellPrice(good.price, market.stockOf(getPlanetData(planet.id), goodName))
+                    if (asked == nil or sell > asked) and (best == nil or sell > best.sell) then
+                        best = {id = planet.id, name = planet.name, world = planet.worldName, sell = sell}
+                    end
+                end
+            end
+        end
+    end
+    return best
 end
 
 return market

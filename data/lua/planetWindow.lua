@@ -1,12 +1,14 @@
 -- planetWindow.lua: the window of a planet the ship has landed on. Left: the planet's economy
 -- (owner, stockpiles and deposits, drills, factories, defence, health). Right: its market and
--- shipyard, scrolled when the list is longer than the window. Every click is answered in the
--- status line.
+-- shipyard, scrolled when the list is longer than the window, or, at the press of Jobs, the job
+-- board. Every click is answered in the status line.
 
 local use = ...
 local widgets = use("widgets")
 local market = use("market")
 local economy = use("economy")
+local jobs = use("jobs")
+local guide = use("guide")
 
 local planetWindow = {}
 
@@ -22,6 +24,7 @@ local COLUMNS_TOP = 71.5      -- top of the header rows of the economy and the m
 local MARKET = 45             -- where the market column starts
 local VISIBLE_ROWS = 9        -- market rows that fit above the tip line
 local AMOUNTS = {1, 5, 10}    -- units per Buy or Sell click, chosen with the amount button
+local JOB_ROWS = 2            -- rows of the job board per offer
 
 local number, whole = market.number, market.whole
 
@@ -134,6 +137,67 @@ local function economyElements(elements, id, data, extra)
     end
 end
 
+-- The market list, scrolled by `window.offset` rows, under its header with the amount and the
+-- button that turns the column into the job board.
+local function marketElements(elements, window, id, data, player)
+    local rows = marketRows(id)
+    local hidden = math.max(0, #rows - VISIBLE_ROWS)
+    window.offset = math.max(0, math.min(hidden, window.offset or 0))
+    local amount = AMOUNTS[window.amountIndex]
+    local listTop = COLUMNS_TOP - ROW
+    elements[#elements + 1] = widgets.text("marketHeader", MARKET, COLUMNS_TOP - ROW + 0.4, 56, COLUMNS_TOP, "Market",
+                                           C.header)
+    elements[#elements + 1] = widgets.button("jobsButton", 62, COLUMNS_TOP - ROW + 0.4, 76, COLUMNS_TOP,
+                                             "Jobs (" .. #jobs.offers(id) .. ")", C.title)
+    elements[#elements + 1] = widgets.button("amount", 77, COLUMNS_TOP - ROW + 0.4, 91, COLUMNS_TOP,
+                                             "Amount " .. amount)
+    for r = 1, math.min(VISIBLE_ROWS, #rows) do
+        rowElements(elements, rows[r + window.offset], listTop - (r - 1) * ROW, data, player)
+    end
+    if hidden > 0 then
+        -- The top arrow raises the value; the list starts at the top, so the value counts down.
+        elements[#elements + 1] = widgets.scroller("scroll", 92.2, listTop - VISIBLE_ROWS * ROW + 0.4, 94.7, listTop,
+                                                   hidden - window.offset, 0, hidden, 2.2)
+    end
+end
+
+-- What an offer asks, on two lines: the work, then where (a delivery takes its units of hold).
+local function offerLines(offer)
+    if offer.kind == "delivery" then
+        local name, world, worldNumber = jobs.planetName(offer.destination)
+        local _, _, here = jobs.planetName(offer.from)
+        return "Deliver " .. offer.units .. " " .. offer.good .. " to " .. name,
+            worldNumber == here and ("in " .. world) or ("in " .. world .. ", via a wormhole")
+    end
+    return "Destroy " .. offer.count .. " " .. (getFactionNames()[offer.faction + 1] or "hostile"),
+        "ships, in " .. (getWorldNames()[offer.world + 1] or "this world")
+end
+
+-- The job board: the planet's offers, each with its pay and an Accept button.
+local function jobBoardElements(elements, id, player)
+    local carried = #jobs.accepted(player)
+    elements[#elements + 1] = widgets.text("marketHeader", MARKET, COLUMNS_TOP - ROW + 0.4, 76, COLUMNS_TOP,
+                                           "Jobs: " .. carried .. " of " .. jobs.MAX_ACCEPTED .. " taken", C.header)
+    elements[#elements + 1] = widgets.button("jobsButton", 77, COLUMNS_TOP - ROW + 0.4, 91, COLUMNS_TOP,
+                                             "Market", C.title)
+    local offers = jobs.offers(id)
+    local listTop = COLUMNS_TOP - ROW
+    if #offers == 0 then
+        elements[#elements + 1] = widgets.text("noJobs", MARKET, listTop - ROW + 0.4, 91, listTop,
+                                               "No work is offered here now: come back later", C.dim)
+    end
+    for k = 1, math.min(#offers, math.floor(VISIBLE_ROWS / JOB_ROWS)) do
+        local top = listTop - (k - 1) * JOB_ROWS * ROW
+        local first, second = offerLines(offers[k])
+        elements[#elements + 1] = widgets.text("offer" .. k, MARKET, top - ROW + 0.4, 83, top, first, C.text)
+        elements[#elements + 1] = widgets.text("offerPay" .. k, 84, top - ROW + 0.4, 91, top,
+                                               offers[k].pay .. " cr", C.title)
+        elements[#elements + 1] = widgets.text("offerWhere" .. k, MARKET, top - 2 * ROW + 0.4, 83, top - ROW,
+                                               second, C.dim)
+        elements[#elements + 1] = widgets.button("accept" .. k, 84, top - 2 * ROW + 0.4, 91, top - ROW, "Accept")
+    end
+end
+
 -- Every element of the window in drawing order, for its current state.
 local function build(window)
     local id = window.planet
@@ -149,23 +213,10 @@ local function build(window)
     elements[#elements + 1] = widgets.text("wallet", 62, TOP - ROW - 0.3, RIGHT - 1, TOP - 0.3, wallet, C.good)
     economyElements(elements, id, data, extra)
 
-    -- The market list, scrolled by `window.offset` rows.
-    local rows = marketRows(id)
-    local hidden = math.max(0, #rows - VISIBLE_ROWS)
-    window.offset = math.max(0, math.min(hidden, window.offset or 0))
-    local amount = AMOUNTS[window.amountIndex]
-    local listTop = COLUMNS_TOP - ROW
-    elements[#elements + 1] = widgets.text("marketHeader", MARKET, COLUMNS_TOP - ROW + 0.4, 66, COLUMNS_TOP, "Market",
-                                           C.header)
-    elements[#elements + 1] = widgets.button("amount", 77, COLUMNS_TOP - ROW + 0.4, 91, COLUMNS_TOP,
-                                             "Amount " .. amount)
-    for r = 1, math.min(VISIBLE_ROWS, #rows) do
-        rowElements(elements, rows[r + window.offset], listTop - (r - 1) * ROW, data, player)
-    end
-    if hidden > 0 then
-        -- The top arrow raises the value; the list starts at the top, so the value counts down.
-        elements[#elements + 1] = widgets.scroller("scroll", 92.2, listTop - VISIBLE_ROWS * ROW + 0.4, 94.7, listTop,
-                                                   hidden - window.offset, 0, hidden, 2.2)
+    if window.view == "jobs" then
+        jobBoardElements(elements, id, player)
+    else
+        marketElements(elements, window, id, data, player)
     end
 
     local tip = window.tip
@@ -174,7 +225,10 @@ local function build(window)
         tipLine = "Tip: buy " .. tip.good .. " here for " .. tip.buy .. "; " .. tip.planet .. " (" .. tip.world ..
             ") pays " .. tip.sell
     end
-    elements[#elements + 1] = widgets.text("tip", LEFT + 1, 27.5, RIGHT - 1, 31, tipLine, C.header)
+    elements[#elements + 1] = widgets.text("tip", LEFT + 1, 27.5, 80, 31, tipLine, C.header)
+    if tip and setNavTarget then
+        elements[#elements + 1] = widgets.button("course", 81, 27.5, RIGHT - 2, 31, "Set course")
+    end
     elements[#elements + 1] = widgets.text("statusLine", LEFT + 1, 24, RIGHT - 1, 27.5, window.status,
                                            window.statusOk and C.good or C.bad)
     elements[#elements + 1] = widgets.text("launchHint", LEFT + 1, BOTTOM + 0.5, 46, 23.5,
@@ -193,8 +247,17 @@ function planetWindow.open(window, id)
     window.amountIndex = 1
     window.status = "Welcome to " .. getDecodedPlanetName(id) .. "."
     window.statusOk = true
+    window.view = "market"
     window.tip = market.bestTrade(id)
-    return widgets.open(window, build(window))
+    -- A delivery for this planet is paid before anything else is shown.
+    for _, message in ipairs(jobs.landedOn(id)) do
+        window.status = message
+        guide.message(message)
+        guide.done("deliver")
+    end
+    local answers = widgets.open(window, build(window))
+    guide.windowOpened()
+    return answers
 end
 
 local function indexIn(name, prefix)
@@ -207,9 +270,25 @@ local function act(window, report)
     local amount = AMOUNTS[window.amountIndex]
     local drill = indexIn(name, "drill")
     local buy, sell, fit = indexIn(name, "buy"), indexIn(name, "sell"), indexIn(name, "fit")
+    local accept = indexIn(name, "accept")
     local traded = false
     if name == "close" then
         return true
+    elseif name == "jobsButton" then
+        window.view = window.view == "jobs" and "market" or "jobs"
+        local offered = #jobs.offers(id)
+        window.status = window.view == "jobs" and (offered .. " jobs offered here; Accept takes one") or "The market"
+        window.statusOk = true
+    elseif accept then
+        window.status, window.statusOk = jobs.accept(id, accept)
+        if window.statusOk then guide.note("job") end
+    elseif name == "course" then
+        local tip = window.tip
+        if tip and setNavTarget and setNavTarget(tip.id) then
+            window.status, window.statusOk = "Course set to " .. tip.planet .. ": follow the arrow in flight", true
+        else
+            window.status, window.statusOk = "No course can be set", false
+        end
     elseif name == "amount" then
         window.amountIndex = window.amountIndex % #AMOUNTS + 1
         window.status, window.statusOk = "Buy and Sell now trade " .. AMOUNTS[window.amountIndex] .. " at a time", true
@@ -225,11 +304,15 @@ local function act(window, report)
     elseif buy then
         window.status, window.statusOk = market.buy(id, buy, amount)
         traded = window.statusOk
+        local good = market.listOf(getPlanetTradeGoods(id))[buy]
+        if traded and good then guide.note("bought", id, good.name) end
     elseif sell then
         window.status, window.statusOk = market.sell(id, sell, amount)
         traded = window.statusOk
+        if traded then guide.note("sell") end
     elseif fit then
         window.status, window.statusOk = market.buyEquipment(id, fit)
+        if window.statusOk then guide.note("equipment") end
     elseif name == "repair" then
         window.status, window.statusOk = market.repair()
     end
