@@ -7,6 +7,7 @@
 
 #include "disabledShip.h"
 #include "startLua.h"
+#include "scriptedUniverse.h"
 #include "testSupport.h"
 #include "worldState.h"
 
@@ -16,45 +17,9 @@ const char* const HOOK_SCRIPT =
     "function addUI(...) end\nfunction updateUI(...) end\nfunction planetTick(id) end\n"
     "calls = 0\nfunction playerDisabled() calls = calls + 1 end\n";
 
-class DisabledShip : public testing::Test {
+class DisabledShip : public ScriptedUniverse {
 protected:
-    void SetUp() override {
-        writeContent(dir);
-        captureOutput([&] { universe = buildUniverse(dir); });
-        ASSERT_TRUE(universe);
-        ASSERT_EQ(0, luaL_dostring(L, HOOK_SCRIPT));
-        captureOutput([&] { initLua(*universe, L); });
-    }
-
-    // Runs a chunk; answers the Lua error text, or "" when it ran.
-    std::string run(const std::string& code) {
-        std::string error;
-        out = captureOutput([&] {
-            if (luaL_loadstring(L, code.c_str()) != 0 || lua_pcall(L, 0, 0, 0) != 0) error = luaErrorText(L, -1);
-        });
-        lua_settop(L, 0);
-        return error;
-    }
-    std::string text(const char* global) {
-        lua_getglobal(L, global);
-        std::string value = lua_isstring(L, -1) ? lua_tostring(L, -1) : "<" + std::string(luaL_typename(L, -1)) + ">";
-        lua_pop(L, 1);
-        return value;
-    }
-    Planet& planetNamed(const std::string& name) {
-        for (WorldState& world : universe->worlds)
-            for (Star& star : world.stars)
-                for (Planet& planet : star.getPlanets())
-                    if (planet.getName() == name) return planet;
-        ADD_FAILURE() << "no planet " << name;
-        return universe->worlds[0].stars[0].getPlanets()[0];
-    }
-
-    TempDir dir;
-    std::unique_ptr<Universe> universe;
-    LuaState lua;
-    lua_State* L = lua.get();
-    std::string out;
+    void SetUp() override { startWith(HOOK_SCRIPT); }
 };
 
 struct HitpointCase {

@@ -12,12 +12,12 @@
 
 #include "autopilot.h"
 #include "gameProcess.h"
+#include "playedGame.h"
 #include "testSupport.h"
 #include "xmlValues.h"
 
 namespace {
 
-const double STARTUP_SECONDS = 30.0;
 const char* const SAVED = "Saved automatically";
 const int STATE_SLOT = 2;  // the autopilot's quick saves
 const int PREPARED_SLOT = 3;
@@ -37,16 +37,8 @@ void setAttribute(std::string& xml, const std::string& name, const std::string& 
                              std::regex_constants::format_first_only);
 }
 
-class EndToEndAutosave : public ::testing::Test {
+class EndToEndAutosave : public PlayedGame {
 protected:
-    TempDir work;
-    std::unique_ptr<GameProcess> game = std::make_unique<GameProcess>(work.path());
-
-    void startGame() {
-        ASSERT_TRUE(game->start());
-        ASSERT_TRUE(game->waitForOutput("Done with that, now starting main loop", STARTUP_SECONDS)) << game->output();
-        game->pause(0.5);
-    }
     void quit() {
         game->key("q");
         EXPECT_EQ(0, game->waitForExit(10.0));

@@ -11,11 +11,11 @@
 
 #include "autopilot.h"
 #include "gameProcess.h"
+#include "playedGame.h"
 #include "testSupport.h"
 
 namespace {
 
-const double STARTUP_SECONDS = 30.0;
 const double FLIGHT_SECONDS = 300.0;
 const int STATE_SLOT = 2;  // the autopilot's quick saves
 const int GAME_SLOT = 1;   // the player's save
@@ -40,35 +40,10 @@ int indexOf(const std::vector<std::string>& list, const std::string& name) {
     return 0;
 }
 
-class EndToEndTradeGuided : public ::testing::Test {
+class EndToEndTradeGuided : public PlayedGame {
 protected:
-    TempDir work;
-    std::unique_ptr<GameProcess> game = std::make_unique<GameProcess>(work.path());
     int shots = 0;
 
-    void startGame() {
-        ASSERT_TRUE(game->start());
-        ASSERT_TRUE(game->waitForOutput("Done with that, now starting main loop", STARTUP_SECONDS)) << game->output();
-        game->pause(0.5);
-    }
-    void load(int slot) {
-        size_t before = game->outputSize();
-        game->key("F" + std::to_string(slot));
-        ASSERT_TRUE(game->waitForOutput("Loaded.", 10.0, before)) << game->output().substr(before);
-        game->pause(0.3);
-    }
-    void openWindow(const std::string& name) {
-        size_t before = game->outputSize();
-        game->key("e");
-        ASSERT_TRUE(game->waitForOutput("Set name: " + name, 5.0, before)) << game->output().substr(before);
-        game->pause(0.4);
-    }
-    void clickFor(point where, const std::string& expected) {
-        size_t before = game->outputSize();
-        EXPECT_TRUE(game->clickUntil(where.x, where.y, expected))
-            << "clicked (" << where.x << ", " << where.y << "), waiting for " << expected << "\n"
-            << game->output().substr(before);
-    }
     void shot(const std::string& what) {
         char name[80];
         std::snprintf(name, sizeof name, "guide-%02d-%s", ++shots, what.c_str());
@@ -102,17 +77,6 @@ protected:
         ASSERT_GT(row, 1) << planet.name << " trades no " << good;
         for (int click = 0; click < 2; ++click)
             clickFor({buying ? BUY_X : SELL_X, rowY(row)}, std::string("Lua debug:") + (buying ? "Bought " : "Sold "));
-    }
-    void takeOff(Autopilot& pilot) {
-        ShipState state;
-        for (int attempt = 0; attempt < 8; ++attempt) {
-            game->holdKey("s", 0.4);
-            game->holdKey("w", 0.2 + 0.3 * attempt);
-            game->pause(0.3);
-            ASSERT_TRUE(pilot.read(state));
-            if (!state.landed) return;
-        }
-        FAIL() << "the ship does not take off";
     }
     long creditsOf(Autopilot& pilot, long& time) {
         ShipState state;

@@ -10,11 +10,11 @@
 
 #include "autopilot.h"
 #include "gameProcess.h"
+#include "playedGame.h"
 #include "testSupport.h"
 
 namespace {
 
-const double STARTUP_SECONDS = 30.0;
 const double FLIGHT_SECONDS = 300.0;
 const int STATE_SLOT = 2;  // the autopilot's quick saves
 const int GAME_SLOT = 1;   // the player's save
@@ -51,35 +51,8 @@ long sumOf(const std::string& log, size_t from, const std::string& pattern, int*
     return total;
 }
 
-class EndToEndTrade : public ::testing::Test {
+class EndToEndTrade : public PlayedGame {
 protected:
-    TempDir work;
-    std::unique_ptr<GameProcess> game = std::make_unique<GameProcess>(work.path());
-
-    void startGame() {
-        ASSERT_TRUE(game->start());
-        ASSERT_TRUE(game->waitForOutput("Done with that, now starting main loop", STARTUP_SECONDS)) << game->output();
-        game->pause(0.5);
-    }
-    void load(int slot) {
-        size_t before = game->outputSize();
-        game->key("F" + std::to_string(slot));
-        ASSERT_TRUE(game->waitForOutput("Loaded.", 10.0, before)) << game->output().substr(before);
-        game->pause(0.3);
-    }
-    void openWindow(const std::string& name) {
-        size_t before = game->outputSize();
-        game->key("e");
-        ASSERT_TRUE(game->waitForOutput("Set name: " + name, 5.0, before)) << game->output().substr(before);
-        game->pause(0.4);
-    }
-    // Clicks and waits for what the window answers (its status line in the log).
-    void clickFor(point where, const std::string& expected) {
-        size_t before = game->outputSize();
-        EXPECT_TRUE(game->clickUntil(where.x, where.y, expected))
-            << "clicked (" << where.x << ", " << where.y << "), waiting for " << expected << "\n"
-            << game->output().substr(before);
-    }
     // Opens the planet window, sets the amount to ten and clicks Buy or Sell on Crystals twice;
     // answers the credits that changed hands, from the status lines in the log.
     long tradeTwentyCrystals(const PlanetOrbit& planet, bool buying) {
@@ -95,28 +68,6 @@ protected:
         long credits = sumOf(game->output(), before, done + " for (\\d+) cr", &trades);
         EXPECT_EQ(2, trades);
         return credits;
-    }
-    void takeOff(Autopilot& pilot) {
-        ShipState state;
-        std::string attempts;
-        for (int attempt = 0; attempt < 8; ++attempt) {
-            // From a planet close to its star a short burst often falls back and crashes (seen
-            // on Cinder: four or five launches before one got away): each attempt burns longer.
-            game->holdKey("s", 0.4);
-            game->holdKey("w", 0.2 + 0.3 * attempt);
-            game->pause(0.3);
-            ASSERT_TRUE(pilot.read(state));
-            if (!state.landed) {
-                if (attempt > 0) std::cout << "Took off at attempt " << attempt + 1 << ":\n" << attempts;
-                return;
-            }
-            char line[200];
-            std::snprintf(line, sizeof line, "t %ld on planet %d at (%.0f, %.0f) moving (%.2f, %.2f) hp %.0f\n",
-                          state.time, state.planet, state.position.x, state.position.y, state.velocity.x,
-                          state.velocity.y, state.hitpoints);
-            attempts += line;
-        }
-        FAIL() << "the ship does not take off:\n" << attempts << game->output().substr(game->output().size() > 3000 ? game->output().size() - 3000 : 0);
     }
 };
 

@@ -4,54 +4,15 @@
 #include <gtest/gtest.h>
 
 #include "startLua.h"
+#include "scriptedUniverse.h"
 #include "testSupport.h"
 #include "worldState.h"
 
 namespace {
 
-const char* const QUIET_SCRIPT = "function addUI(...) end\nfunction updateUI(...) end\nfunction planetTick(id) end\n";
-
-class GameFunctions : public testing::Test {
+class GameFunctions : public ScriptedUniverse {
 protected:
-    void SetUp() override {
-        writeContent(dir);
-        captureOutput([&] { universe = buildUniverse(dir); });
-        ASSERT_TRUE(universe);
-        ASSERT_EQ(0, luaL_dostring(L, QUIET_SCRIPT));
-        captureOutput([&] { initLua(*universe, L); });
-    }
-
-    // Runs a chunk; answers the Lua error text, or "" when it ran. What it printed lands in `out`.
-    std::string run(const std::string& code) {
-        std::string error;
-        out = captureOutput([&] {
-            if (luaL_loadstring(L, code.c_str()) != 0 || lua_pcall(L, 0, 0, 0) != 0) error = luaErrorText(L, -1);
-        });
-        lua_settop(L, 0);
-        return error;
-    }
-    std::string text(const char* global) {
-        lua_getglobal(L, global);
-        std::string value = lua_isstring(L, -1) ? lua_tostring(L, -1) : "<" + std::string(luaL_typename(L, -1)) + ">";
-        lua_pop(L, 1);
-        return value;
-    }
-    std::string data(const std::string& key) const {
-        for (const luaStringPair& pair : universe->player->getExtraData())
-            if (pair.key == key) return pair.value;
-        return "<missing>";
-    }
-    bool saveAndLoad() {
-        bool ok = false;
-        captureOutput([&] { ok = universe->saveGame("1") && universe->loadGame("1", L); });
-        return ok;
-    }
-
-    TempDir dir;
-    std::unique_ptr<Universe> universe;
-    LuaState lua;
-    lua_State* L = lua.get();
-    std::string out;
+    void SetUp() override { startWith(QUIET_SCRIPT); }
 };
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "hud.h"
 #include "navCourse.h"
 #include "startLua.h"
+#include "scriptedUniverse.h"
 #include "testSupport.h"
 #include "worldState.h"
 
@@ -56,42 +57,9 @@ TEST_P(Routes, FirstJumpOfTheShortestRoute) {
 INSTANTIATE_TEST_SUITE_P(NavCourse, Routes, testing::ValuesIn(ROUTE_CASES),
                          [](const testing::TestParamInfo<RouteCase>& info) { return std::string(info.param.name); });
 
-const char* const QUIET_SCRIPT = "function addUI(...) end\nfunction updateUI(...) end\nfunction planetTick(id) end\n";
-
-class NavFunctions : public testing::Test {
+class NavFunctions : public ScriptedUniverse {
 protected:
-    void SetUp() override {
-        writeContent(dir);
-        captureOutput([&] { universe = buildUniverse(dir); });
-        ASSERT_TRUE(universe);
-        ASSERT_EQ(0, luaL_dostring(L, QUIET_SCRIPT));
-        captureOutput([&] { initLua(*universe, L); });
-    }
-    std::string run(const std::string& code) {
-        std::string error;
-        out = captureOutput([&] {
-            if (luaL_loadstring(L, code.c_str()) != 0 || lua_pcall(L, 0, 0, 0) != 0) error = luaErrorText(L, -1);
-        });
-        lua_settop(L, 0);
-        return error;
-    }
-    std::string text(const char* global) {
-        lua_getglobal(L, global);
-        std::string value = lua_isstring(L, -1) ? lua_tostring(L, -1) : "<" + std::string(luaL_typename(L, -1)) + ">";
-        lua_pop(L, 1);
-        return value;
-    }
-    bool saveAndLoad() {
-        bool ok = false;
-        out = captureOutput([&] { ok = universe->saveGame("1") && universe->loadGame("1", L); });
-        return ok;
-    }
-
-    TempDir dir;
-    std::unique_ptr<Universe> universe;
-    LuaState lua;
-    lua_State* L = lua.get();
-    std::string out;
+    void SetUp() override { startWith(QUIET_SCRIPT); }
 };
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "gameMain.h"
 #include "startLua.h"
+#include "scriptedUniverse.h"
 #include "testSupport.h"
 #include "worldState.h"
 
@@ -21,14 +22,11 @@ function shipDestroyed(faction, typeName, byPlayer)
 end
 )";
 
-class ShipLosses : public testing::Test {
+class ShipLosses : public ScriptedUniverse {
 protected:
     void SetUp() override {
-        writeContent(dir);
-        captureOutput([&] { universe = buildUniverse(dir); });
-        ASSERT_TRUE(universe);
-        ASSERT_EQ(0, luaL_dostring(L, RECORDING_SCRIPT));
-        captureOutput([&] { initLua(*universe, L); });
+        startWith(RECORDING_SCRIPT);
+        if (HasFatalFailure()) return;
         universe->currentWorld().ships.clear();
     }
     // A ship far from the player and from every body.
@@ -49,12 +47,6 @@ protected:
         lua_pop(L, 1);
         return recorded;
     }
-
-    TempDir dir;
-    std::unique_ptr<Universe> universe;
-    LuaState lua;
-    lua_State* L = lua.get();
-    std::string out;
 };
 
 }  // namespace
