@@ -44,3 +44,11 @@ bool CameraView::halfExtentsAt(float planeZ, float& halfWidth, float& halfHeight
     halfHeight = nearHalfHeight * distance / nearDistance;
     return true;
 }
+
+void flatProjection(double left, double right, double bottom, double top, bool resetModelView) {
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluOrtho2D(left, right, bottom, top);
+    glMatrixMode(GL_MODELVIEW);
+    if (resetModelView) glLoadIdentity();
+}

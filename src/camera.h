@@ -25,3 +25,8 @@ struct CameraView {
     // World half extents seen on the plane `planeZ`, or false when the frustum clips that plane.
     bool halfExtentsAt(float planeZ, float& halfWidth, float& halfHeight) const;
 };
+
+// A flat projection for screen furniture: `left` … `right` across and `bottom` … `top` up, loaded
+// into the projection matrix with the model-view matrix left current. `resetModelView` also
+// clears the model-view transform (most furniture wants it; some draws rely on what it holds).
+void flatProjection(double left, double right, double bottom, double top, bool resetModelView = true);

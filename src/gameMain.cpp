@@ -11,6 +11,7 @@
 #include <iostream>
 
 #include "background.h"
+#include "camera.h"
 #include "courseMarker.h"
 #include "effectLayer.h"
 #include "engineSound.h"
@@ -403,11 +404,7 @@ void Game::drawOverlay(int dt) {
     Universe& universe = *universePtr;
     WorldState& world = universe.currentWorld();
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluOrtho2D(0, w, 0, h);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    setPixelProjection();
 
     glBindTexture(GL_TEXTURE_2D, 0);
     glColor3f(0.2f, 0.2f, 0.2f);
@@ -430,10 +427,7 @@ void Game::drawOverlay(int dt) {
     hudFont->displayText(toString(static_cast<float>(*universe.player->getPlanetIdPointer())), 0.0f, 150.0f, 20.0f,
                          false);
 
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluOrtho2D(0, 100, 0, 100);
-    glMatrixMode(GL_MODELVIEW);
+    flatProjection(0, 100, 0, 100, false);
     mouseover(universe, mouseGamePosition(), hudFont.get(), dt);
     // The glyphs leave the texture unit replacing colours; the charge bar and the windows are tinted.
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
@@ -466,11 +460,7 @@ void Game::drawScriptErrorLine(uint32_t now) {
         reloadNoticeShown = false;
     }
     if (scriptErrorText.empty() || now - scriptErrorSince >= SCRIPT_ERROR_SHOW_MS) return;
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluOrtho2D(0, w, 0, h);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    setPixelProjection();
     drawScriptError(scriptErrorText, hudFont.get(), reloadNoticeShown && reloadOk ? RELOADED_COLOUR : nullptr);
 }
 
@@ -493,11 +483,7 @@ void Game::playSounds(const PlayerLook& before, uint32_t now) {
 
 void Game::drawHintLine() {
     if (universePtr->hint.text().empty()) return;
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluOrtho2D(0, w, 0, h);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    setPixelProjection();
     drawHint(universePtr->hint.text(), hudFont.get());
 }
 
@@ -514,11 +500,7 @@ void Game::drawMapOverlay(const CourseLeg& leg) {
 }
 
 void Game::setPixelProjection() {
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluOrtho2D(0, w, 0, h);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    flatProjection(0, w, 0, h);
 }
 
 void Game::drawDisplays() {
@@ -536,12 +518,8 @@ void Game::drawDisplays() {
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
 }
 
-bool Game::frame(uint32_t now) {
-    if (quitRequested || quitSignalled()) return false;
-    Universe& universe = *universePtr;
-    glLoadIdentity();
-
-    int dt = static_cast<int>(now - lastTick);
+int Game::advanceClock(uint32_t now) {
+    const int dt = static_cast<int>(now - lastTick);
     lastTick = now;
     fpsTimeSum += dt;
     fpsFrameCount += 1.0f;
@@ -552,14 +530,11 @@ bool Game::frame(uint32_t now) {
         fpsTimeSum = 0.0f;
         fpsFrameCount = 0.0f;
     }
+    return dt;
+}
 
-    respawnShips(universe);
-
-    dispatchEvents();
-    if (quitRequested) return false;
-    // Taken after the events: a load is not a landing or a jump.
-    const PlayerLook before = lookAtPlayer();
-
+void Game::moveCursorAndWindows(int dt) {
+    Universe& universe = *universePtr;
     for (uiDisplay& display : universe.displays) display.mouseHover(cursorPos);
     if (universe.input.buttonHeld(SDL_BUTTON_LEFT))
         for (uiDisplay& display : universe.displays) display.mouseDrag(cursorPos, dt, universe, lua());
@@ -567,7 +542,10 @@ bool Game::frame(uint32_t now) {
     std::pair<int, int> motion = universe.input.takeMotion();
     cursorPos.x = clampPercent(cursorPos.x + motion.first * mouseSensitivity);
     cursorPos.y = clampPercent(cursorPos.y - motion.second * mouseSensitivity);
+}
 
+void Game::simulateAndDrawWorld(uint32_t now, int dt) {
+    Universe& universe = *universePtr;
     universe.player->update(dt, mouseGamePosition(), universe.input.buttonMask(), universe.currentWorld());
 
     setCamera();
@@ -589,12 +567,19 @@ bool Game::frame(uint32_t now) {
     universe.player->draw();
     processStars(universe.currentWorld(), universe.player.get(), dt);
     processShips(universe, universe.player.get(), dt, static_cast<int>(now), pixelSize());
+}
+
+void Game::answerWhatHappened(const PlayerLook& before, uint32_t now, int dt) {
+    Universe& universe = *universePtr;
     playSounds(before, now);
     reportShipLosses(universe.currentWorld(), lua());
     // A tow the script arranges for a disabled ship lands it, which the automatic save then keeps.
     disabledWatch.afterFrame(universe, lua());
     autosave.afterFrame(universe, lua(), dt);
+}
 
+void Game::drawScreenFurniture(uint32_t now, int dt) {
+    Universe& universe = *universePtr;
     glColor4fv(OVERLAY_COLOUR);
     drawMouse(mouseGamePosition());
     drawBoundary();
@@ -608,23 +593,50 @@ bool Game::frame(uint32_t now) {
     drawScriptErrorLine(now);
     drawHintLine();
 
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluOrtho2D(0, w, -h, 0);
-    glMatrixMode(GL_MODELVIEW);
+    flatProjection(0, w, -h, 0, false);
     topLeftUI(universe.currentWorld(), universe.player.get());
-
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluOrtho2D(-w, 0, -h, 0);
-    glMatrixMode(GL_MODELVIEW);
+    flatProjection(-w, 0, -h, 0, false);
     topRightUI(universe.currentWorld(), universe.player.get());
     drawMapOverlay(leg);
+}
 
+void Game::presentFrame() {
     SDL_GL_SwapBuffers();
     // The one-pass background writes every pixel first thing next frame, so clearing would be
     // wasted; the layer-by-layer background blends onto what it finds and needs the clear.
     // Bars beside a scaled picture are outside everything drawn, so they are cleared too.
     if (!backgroundPass || !backgroundPass->usable() || screenMode->hasBars()) glClear(GL_COLOR_BUFFER_BIT);
+}
+
+// One frame, in the fixed order that decides what the picture looks like (most objects draw
+// while they update, so a later step draws over an earlier one):
+//  1. the clock: dt, the frame-time history and the FPS text;
+//  2. the world refilled with AI ships, then the events (keys, clicks, wheel, quit);
+//  3. the windows hear hover and drag, and the cursor moves;
+//  4. the player's ship, the camera on it, the background, fire while space is held; the
+//     additive pass (wormholes, gravity walls, projectiles, the player's trail, timed events);
+//     the blended pass (the player, stars with their planets, AI ships);
+//  5. what the frame did, answered: sounds, the script told of lost ships and a disabled
+//     ship, the automatic save;
+//  6. the screen's furniture: cursor, border, frame graph and debug text, mouse-over label,
+//     charge bar, course dart, the windows (each drawn, then updated through the script), the
+//     script error line, the hint, the radar, the map and its marks;
+//  7. the swap.
+bool Game::frame(uint32_t now) {
+    if (quitRequested || quitSignalled()) return false;
+    glLoadIdentity();
+    const int dt = advanceClock(now);
+
+    respawnShips(*universePtr);
+    dispatchEvents();
+    if (quitRequested) return false;
+    // Taken after the events: a load is not a landing or a jump.
+    const PlayerLook before = lookAtPlayer();
+
+    moveCursorAndWindows(dt);
+    simulateAndDrawWorld(now, dt);
+    answerWhatHappened(before, now, dt);
+    drawScreenFurniture(now, dt);
+    presentFrame();
     return true;
 }

@@ -100,6 +100,13 @@ private:
     void drawScriptErrorLine(uint32_t now);
     // The script's hint, while it has one.
     void drawHintLine();
+    // The steps of a frame, in their order (see frame).
+    int advanceClock(uint32_t now);
+    void moveCursorAndWindows(int dt);
+    void simulateAndDrawWorld(uint32_t now, int dt);
+    void answerWhatHappened(const PlayerLook& before, uint32_t now, int dt);
+    void drawScreenFurniture(uint32_t now, int dt);
+    void presentFrame();
     // F9: the script read again into the running game (windows closed first).
     void reloadScriptNow();
     PlayerLook lookAtPlayer() const;
