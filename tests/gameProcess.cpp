@@ -63,6 +63,13 @@ GameProcess::~GameProcess() {
     }
 }
 
+void prepareGameEnvironment() {
+    setenv("ALSOFT_DRIVERS", "null", 1);
+    // Mesa's driver is unloaded at exit before the leak check runs, which leaves its own
+    // allocations unattributable; the game's leaks are checked by the in-process tests.
+    if (const char* asan = getenv("ASAN_OPTIONS")) setenv("ASAN_OPTIONS", (std::string(asan) + ":detect_leaks=0").c_str(), 1);
+}
+
 bool GameProcess::start(bool unsetDisplay) {
     if (!unsetDisplay && !waitForDisplay()) return false;
     // The child would otherwise write out this process's pending output a second time.
@@ -73,10 +80,7 @@ bool GameProcess::start(bool unsetDisplay) {
     if (pid == 0) {
         if (chdir(dir.c_str()) != 0) _exit(127);
         if (!freopen("stdout.txt", "w", stdout) || !freopen("stderr.txt", "w", stderr)) _exit(127);
-        setenv("ALSOFT_DRIVERS", "null", 1);
-        // Mesa's driver is unloaded at exit before the leak check runs, which leaves its own
-        // allocations unattributable; the game's leaks are checked by the in-process tests.
-        if (const char* asan = getenv("ASAN_OPTIONS")) setenv("ASAN_OPTIONS", (std::string(asan) + ":detect_leaks=0").c_str(), 1);
+        prepareGameEnvironment();
         if (unsetDisplay) unsetenv("DISPLAY");
         execl(QUORBLE_BINARY, "quorble", static_cast<char*>(nullptr));
         _exit(127);

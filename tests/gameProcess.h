@@ -28,6 +28,9 @@ struct Screenshot {
     }
 };
 
+// For a child about to become the game: the silent sound device, and no leak check at exit.
+void prepareGameEnvironment();
+
 class GameProcess {
 public:
     // Copies the shipped data into `workDirectory` (which must exist).

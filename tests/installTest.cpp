@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "displayWait.h"
+#include "gameProcess.h"
 #include "testSupport.h"
 
 namespace fs = boost::filesystem;
@@ -43,7 +44,7 @@ public:
             if (!freopen(out.c_str(), "w", stdout) || !freopen((logs / "stderr.txt").c_str(), "w", stderr)) _exit(127);
             setenv("HOME", home.c_str(), 1);
             unsetenv("XDG_DATA_HOME");
-            setenv("ALSOFT_DRIVERS", "null", 1);
+            prepareGameEnvironment();
             execl(launcher.c_str(), "quorble", static_cast<char*>(nullptr));
             _exit(127);
         }
