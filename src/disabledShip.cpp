@@ -17,23 +17,16 @@
 
 namespace {
 
-int refuse(lua_State* L, const std::string& reason) {
-    std::cout << "Error, " << reason << std::endl;
-    lua_pushnil(L);
-    lua_pushlstring(L, reason.data(), reason.size());
-    return 2;
-}
-
 // "landPlayerOn"(planetId) -> true, or nil and a reason: the ship stands on that planet as after
 // a touch-down, in its world, with the controls on.
 int landPlayerOnPlanet(lua_State* L) {
     const double id = luaL_checknumber(L, 1);
     Universe* universe = engineUniverse(L);
-    if (!universe) return refuse(L, "landPlayerOn: there is no game");
+    if (!universe) return refuseCall(L, "landPlayerOn: there is no game");
     if (!(std::floor(id) == id) || id < 0 || id > 1e6)
-        return refuse(L, "landPlayerOn: " + toString(static_cast<float>(id)) + " is not a planet id");
+        return refuseCall(L, "landPlayerOn: " + toString(static_cast<float>(id)) + " is not a planet id");
     std::string reason;
-    if (!landPlayerOn(*universe, static_cast<int>(id), reason)) return refuse(L, "landPlayerOn: " + reason);
+    if (!landPlayerOn(*universe, static_cast<int>(id), reason)) return refuseCall(L, "landPlayerOn: " + reason);
     lua_pushboolean(L, 1);
     return 1;
 }
@@ -43,8 +36,8 @@ int landPlayerOnPlanet(lua_State* L) {
 int setPlayerHitpoints(lua_State* L) {
     const double value = luaL_checknumber(L, 1);
     Universe* universe = engineUniverse(L);
-    if (!universe || !universe->player) return refuse(L, "setPlayerHitpoints: there is no ship");
-    if (std::isnan(value)) return refuse(L, "setPlayerHitpoints: the hit points are not a number");
+    if (!universe || !universe->player) return refuseCall(L, "setPlayerHitpoints: there is no ship");
+    if (std::isnan(value)) return refuseCall(L, "setPlayerHitpoints: the hit points are not a number");
     const double full = universe->getHullData(universe->player->getHullName()).hitpoints;
     const double clamped = value < 0.0 ? 0.0 : (value > full ? full : value);
     universe->player->setHealth(static_cast<float>(clamped));

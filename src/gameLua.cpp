@@ -24,14 +24,6 @@ Player* playerOf(lua_State* L) {
     return universe ? universe->player.get() : nullptr;
 }
 
-// Answers nil and a reason, and prints the reason for the modder.
-int refuse(lua_State* L, const std::string& reason) {
-    std::cout << "Error, " << reason << std::endl;
-    lua_pushnil(L);
-    lua_pushlstring(L, reason.data(), reason.size());
-    return 2;
-}
-
 // A list table {names[1], names[2], ...} on top of the stack.
 void pushNameList(lua_State* L, const std::vector<std::string>& names) {
     lua_createtable(L, static_cast<int>(names.size()), 0);
@@ -74,7 +66,7 @@ int getPlayerData(lua_State* L) {
 int setPlayerData(lua_State* L) {
     luaL_checktype(L, 1, LUA_TTABLE);
     Player* player = playerOf(L);
-    if (!player) return refuse(L, "setPlayerData: there is no player yet");
+    if (!player) return refuseCall(L, "setPlayerData: there is no player yet");
     std::vector<luaStringPair> data;
     std::string problem;
     lua_pushnil(L);
@@ -90,7 +82,7 @@ int setPlayerData(lua_State* L) {
         }
         data.push_back(std::move(pair));
     }
-    if (!problem.empty()) return refuse(L, "setPlayerData: " + problem + "; nothing changed");
+    if (!problem.empty()) return refuseCall(L, "setPlayerData: " + problem + "; nothing changed");
     player->setExtraData(std::move(data));
     lua_pushboolean(L, 1);
     return 1;
@@ -144,7 +136,7 @@ int installEquipment(lua_State* L) {
     const char* text = luaL_checklstring(L, 1, &length);
     Universe* universe = engineUniverse(L);
     Player* player = playerOf(L);
-    if (!universe || !player) return refuse(L, "installEquipment: there is no player yet");
+    if (!universe || !player) return refuseCall(L, "installEquipment: there is no player yet");
     std::string name(text, length);
     std::string kind = universe->equipmentKind(name);
     if (kind == "engine") {
@@ -155,7 +147,7 @@ int installEquipment(lua_State* L) {
         player->installGravTool(universe->getGravToolData(name));
     } else {
         int type = projectileTypeNamed(name);
-        if (type < 0) return refuse(L, "installEquipment: no equipment named \"" + name + "\"");
+        if (type < 0) return refuseCall(L, "installEquipment: no equipment named \"" + name + "\"");
         unsigned slot = player->installWeapon(static_cast<unsigned>(type));
         std::cout << "Installed weapon " << name << " in slot " << slot + 1 << std::endl;
         lua_pushstring(L, "weapon");
@@ -174,11 +166,11 @@ int getEquipmentInfo(lua_State* L) {
     size_t length = 0;
     const char* text = luaL_checklstring(L, 1, &length);
     Universe* universe = engineUniverse(L);
-    if (!universe) return refuse(L, "getEquipmentInfo: the engine is not ready");
+    if (!universe) return refuseCall(L, "getEquipmentInfo: the engine is not ready");
     std::string name(text, length);
     std::string kind = universe->equipmentKind(name);
     int type = kind.empty() ? projectileTypeNamed(name) : -1;
-    if (kind.empty() && type < 0) return refuse(L, "getEquipmentInfo: no equipment named \"" + name + "\"");
+    if (kind.empty() && type < 0) return refuseCall(L, "getEquipmentInfo: no equipment named \"" + name + "\"");
     lua_newtable(L);
     pushStringOnTable(L, "name", name);
     pushStringOnTable(L, "kind", kind.empty() ? std::string("weapon") : kind);
@@ -257,11 +249,11 @@ constexpr size_t MAX_HINT_LENGTH = 400;
 int showHint(lua_State* L) {
     const int type = lua_type(L, 1);
     if (type != LUA_TSTRING && type != LUA_TNUMBER)
-        return refuse(L, std::string("showHint: a hint is text, not ") + lua_typename(L, type));
+        return refuseCall(L, std::string("showHint: a hint is text, not ") + lua_typename(L, type));
     size_t length = 0;
     const char* text = lua_tolstring(L, 1, &length);
     if (length > MAX_HINT_LENGTH)
-        return refuse(L, "showHint: a hint of " + std::to_string(length) + " characters is longer than " +
+        return refuseCall(L, "showHint: a hint of " + std::to_string(length) + " characters is longer than " +
                              std::to_string(MAX_HINT_LENGTH));
     Universe* universe = engineUniverse(L);
     if (universe) universe->hint.show(std::string(text, length));

@@ -248,3 +248,10 @@ int luaNumberToInt(double value, int nanValue) {
     if (value <= -2147483648.0) return -2147483647 - 1;
     return static_cast<int>(value);
 }
+
+int refuseCall(lua_State* L, const std::string& reason) {
+    std::cout << "Error, " << reason << std::endl;
+    lua_pushnil(L);
+    lua_pushlstring(L, reason.data(), reason.size());
+    return 2;
+}

@@ -37,3 +37,7 @@ void stackDump(lua_State* L);
 std::string luaErrorText(lua_State* L, int stackIndex);
 // A Lua number truncated toward zero and clamped to the int range; NaN gives `nanValue`.
 int luaNumberToInt(double value, int nanValue = 0);
+
+// How an engine function turns a bad argument down without a Lua error: prints "Error, <reason>"
+// for the modder and answers nil and the reason (2 results).
+int refuseCall(lua_State* L, const std::string& reason);

@@ -17,14 +17,6 @@
 
 namespace {
 
-// Answers nil and a reason, and prints the reason for the modder.
-int refuse(lua_State* L, const std::string& reason) {
-    std::cout << "Error, " << reason << std::endl;
-    lua_pushnil(L);
-    lua_pushlstring(L, reason.data(), reason.size());
-    return 2;
-}
-
 // "getWormholes"() -> {{world, x, y, radius, targetWorld, targetX, targetY}, ...}: every wormhole
 // of every world, world by world; worlds numbered as getPlayerWorld numbers them.
 int getWormholes(lua_State* L) {
@@ -52,18 +44,18 @@ int getWormholes(lua_State* L) {
 int setNavTarget(lua_State* L) {
     const int type = lua_type(L, 1);
     if (type != LUA_TNUMBER)
-        return refuse(L, std::string("setNavTarget: a planet id is a number, not ") + lua_typename(L, type));
+        return refuseCall(L, std::string("setNavTarget: a planet id is a number, not ") + lua_typename(L, type));
     const double id = lua_tonumber(L, 1);
     Universe* universe = engineUniverse(L);
-    if (!universe) return refuse(L, "setNavTarget: the engine is not ready");
-    if (id != id) return refuse(L, "setNavTarget: a planet id is a whole number, not NaN");
+    if (!universe) return refuseCall(L, "setNavTarget: the engine is not ready");
+    if (id != id) return refuseCall(L, "setNavTarget: a planet id is a whole number, not NaN");
     if (id == NO_COURSE) {
         universe->course.set(NO_COURSE);
         lua_pushboolean(L, 1);
         return 1;
     }
     if (!(id >= 0.0) || id != std::floor(id) || id >= static_cast<double>(universe->planetIndex.size()))
-        return refuse(L, "setNavTarget: there is no planet " + toString(static_cast<float>(id)) +
+        return refuseCall(L, "setNavTarget: there is no planet " + toString(static_cast<float>(id)) +
                              " (planets are 0 to " + std::to_string(universe->planetIndex.size()) +
                              " less one, -1 clears the course)");
     universe->course.set(static_cast<int>(id));
