@@ -101,7 +101,9 @@ TEST_F(EndToEndAutosave, LandQuitStartAgainAndContinueWithF6) {
     EXPECT_EQ(game->output().find(SAVED), std::string::npos) << "the new game overwrote the last one";
     before = game->outputSize();
     ASSERT_TRUE(loadWith("F6")) << game->output().substr(before);
-    game->pause(1.0);
+    // A ship saved on a planet loads in flight beside it and lands again; that landing is saved.
+    ASSERT_TRUE(game->waitForOutput(SAVED, 20.0, before)) << game->output().substr(before);
+    game->pause(0.5);
     game->screenshot("autosave-continued");
 
     Autopilot pilotEyes(*game, STATE_SLOT);
