@@ -1,12 +1,9 @@
-// A ship whose hull is gone: the script's "playerDisabled" hook, and the engine functions a
-// script needs to recover it ("landPlayerOn", "setPlayerHitpoints").
+// A ship whose hull is gone: the script's "playerDisabled" hook (the engine functions a script
+// needs to recover it are in playerLua).
 #pragma once
 
 class Universe;
 struct lua_State;
-
-// Registers "landPlayerOn" and "setPlayerHitpoints" as script globals.
-void registerDisabledShipFunctions(lua_State* L);
 
 // Calls the script's optional global "playerDisabled" once when the ship's hit points fall to
 // zero or below, and again only after they have risen above zero in between.

@@ -1,19 +1,16 @@
-// playSound(name): the script's way to be heard, for the rules it keeps (sales, jobs).
+// The engine function that plays a sound effect for the script (see soundLua.h).
 #include "soundLua.h"
 
 #include <iostream>
 #include <string>
 
 #include "luaTables.h"
-#include "scriptGuard.h"
 #include "soundCue.h"
-#include "startLua.h"
+#include "engineContext.h"
 #include "worldState.h"
 
-namespace {
+namespace engineApi {
 
-// playSound(name) -> true | nil, reason. `name` is a file of sounds/ without ".wav" ("sale",
-// "click", "explosion", ...); the sound plays at the player, once the frame is drawn.
 int playSound(lua_State* L) {
     size_t length = 0;
     const char* text = luaL_checklstring(L, 1, &length);
@@ -40,6 +37,4 @@ int playSound(lua_State* L) {
     return 2;
 }
 
-}  // namespace
-
-void registerSoundFunctions(lua_State* L) { registerEngineFunction(L, "playSound", playSound); }
+}  // namespace engineApi

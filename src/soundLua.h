@@ -1,7 +1,12 @@
-// The engine function that lets the script play a sound effect (a sale, a job done).
+// The engine function that lets the script be heard, for the rules it keeps (sales, jobs).
 #pragma once
 
 struct lua_State;
 
-// Registers "playSound" as a script global.
-void registerSoundFunctions(lua_State* L);
+namespace engineApi {
+
+// playSound(name) -> true, or nil and a reason. `name` is a file of sounds/ without ".wav"
+// ("sale", "click", "explosion", ...); the sound plays at the player, once the frame is drawn.
+int playSound(lua_State* L);
+
+}  // namespace engineApi

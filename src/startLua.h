@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "engineContext.h"
 #include "luaTables.h"
 
 class Universe;
@@ -23,9 +24,6 @@ private:
     std::unique_ptr<ScriptGuard> guard;  // outlives the state, whose allocator refers to it
     lua_State* state;
 };
-
-// The universe published to the script by initLua, or null before that.
-Universe* engineUniverse(lua_State* L);
 
 // Loads and runs a script file; prints "Error opening ui.lua" style failure and returns false.
 bool loadScript(lua_State* L, const std::string& path);

@@ -1,24 +1,31 @@
-// Engine functions for finding the way: every wormhole with where it leads, and the course the
-// HUD marker points along ("setNavTarget", "getNavTarget").
-#include "navLua.h"
+// Engine functions about the worlds (see worldLua.h for what each answers).
+#include "worldLua.h"
 
 #include <cmath>
-#include <iostream>
 #include <string>
+#include <vector>
 
-#include "luaTables.h"
+#include "engineContext.h"
 #include "navCourse.h"
-#include "scriptGuard.h"
-#include "startLua.h"
 #include "worldState.h"
 
-// Like the other engine functions: arguments are read before any C++ object with a destructor
-// exists, and no Lua error is raised after; bad arguments answer nil and a reason instead.
+namespace engineApi {
 
-namespace {
+int getFactionNames(lua_State* L) {
+    Universe* universe = engineUniverse(L);
+    pushNameList(L, universe ? universe->factionNames : std::vector<std::string>());
+    return 1;
+}
 
-// "getWormholes"() -> {{world, x, y, radius, targetWorld, targetX, targetY}, ...}: every wormhole
-// of every world, world by world; worlds numbered as getPlayerWorld numbers them.
+int getWorldNames(lua_State* L) {
+    Universe* universe = engineUniverse(L);
+    std::vector<std::string> names;
+    if (universe)
+        for (const WorldState& world : universe->worlds) names.push_back(world.name);
+    pushNameList(L, names);
+    return 1;
+}
+
 int getWormholes(lua_State* L) {
     Universe* universe = engineUniverse(L);
     lua_newtable(L);
@@ -39,8 +46,6 @@ int getWormholes(lua_State* L) {
     return 1;
 }
 
-// "setNavTarget"(planetId) -> true, or nil and a reason: the planet the HUD marker leads to;
-// -1 clears the course. A refused id leaves the course as it was.
 int setNavTarget(lua_State* L) {
     const int type = lua_type(L, 1);
     if (type != LUA_TNUMBER)
@@ -63,21 +68,10 @@ int setNavTarget(lua_State* L) {
     return 1;
 }
 
-// "getNavTarget"() -> the planet id of the course, or -1 when none is set.
 int getNavTarget(lua_State* L) {
     Universe* universe = engineUniverse(L);
     lua_pushnumber(L, universe ? universe->course.target() : NO_COURSE);
     return 1;
 }
 
-const luaL_Reg NAV_FUNCTIONS[] = {
-    {"getWormholes", getWormholes},
-    {"setNavTarget", setNavTarget},
-    {"getNavTarget", getNavTarget},
-};
-
-}  // namespace
-
-void registerNavFunctions(lua_State* L) {
-    for (const luaL_Reg& function : NAV_FUNCTIONS) registerEngineFunction(L, function.name, function.func);
-}
+}  // namespace engineApi
