@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <iostream>
+#include <optional>
 
 #include "background.h"
 #include "camera.h"
@@ -165,13 +166,35 @@ Game::~Game() {
 
 lua_State* Game::lua() const { return luaState ? luaState->get() : nullptr; }
 
+// Start-up runs these stages in this order; each either goes on (an empty answer) or ends the
+// start with the exit status it answers:
+//   1. enterDataDirectory  the working directory holds every run-time file
+//   2. openWindow          SDL, the window and its input settings
+//   3. prepareDrawing      GLEW, the first projection, the textures, the drawing passes
+//   4. loadContent         the universe, the script file, the font, the stars and the player
+//   5. startPlaying        the script's first call, the automatic save, the first ship, the
+//                          sound and the clock
+// A quit signal between stages ends the start with 0: the first frame then ends the game.
 int Game::startUp(int argc, char** argv) {
     std::srand(static_cast<unsigned>(std::time(nullptr)));
     std::cout << "Starting this thing" << std::endl;
+    for (StartStage stage : {&Game::enterDataDirectory, &Game::openWindow, &Game::prepareDrawing,
+                             &Game::loadContent}) {
+        if (std::optional<int> status = (this->*stage)()) return *status;
+    }
+    startPlaying(argc, argv);
+    return 0;
+}
+
+std::optional<int> Game::enterDataDirectory() {
     if (!options.dataDirectory.empty() && chdir(options.dataDirectory.c_str()) != 0) {
         std::cout << "Error, cannot enter data directory " << options.dataDirectory << std::endl;
         return 1;
     }
+    return std::nullopt;
+}
+
+std::optional<int> Game::openWindow() {
     // Only X11 gives an OpenGL window; without a display SDL would fall back to a text-mode
     // driver and fail later, less clearly.
     setenv("SDL_VIDEODRIVER", "x11", 0);
@@ -194,14 +217,15 @@ int Game::startUp(int argc, char** argv) {
         std::fflush(stdout);
         return 1;
     }
-    // Asked to quit (quitSignals.h) during start-up: the first frame ends the game, with the
-    // usual shut-down.
     if (quitSignalled()) return 0;
     SDL_WM_SetCaption("Quorble", "Quorble?");
     if (options.sdlInput) SDL_WM_GrabInput(SDL_GRAB_ON);
     SDL_ShowCursor(SDL_DISABLE);
     SDL_EnableUNICODE(1);
+    return std::nullopt;
+}
 
+std::optional<int> Game::prepareDrawing() {
     GLenum glewStatus = glewInit();
     if (glewStatus != GLEW_OK)
         std::cout << "Error, " << glewGetErrorString(glewStatus) << std::endl;
@@ -222,7 +246,10 @@ int Game::startUp(int argc, char** argv) {
     loadUITextures();
     backgroundPass = std::make_unique<BackgroundPass>();
     effectLayer = std::make_unique<EffectLayer>();
+    return std::nullopt;
+}
 
+std::optional<int> Game::loadContent() {
     lastTick = SDL_GetTicks();
     int ignoredX = 0, ignoredY = 0;
     SDL_GetRelativeMouseState(&ignoredX, &ignoredY);
@@ -259,7 +286,11 @@ int Game::startUp(int argc, char** argv) {
     }
     std::cout << "Player initialized" << std::endl;
     if (quitSignalled()) return 0;
+    return std::nullopt;
+}
 
+void Game::startPlaying(int argc, char** argv) {
+    Universe& universe = *universePtr;
     fonts = {hudFont.get()};
     fpsTimeSum = 0.0f;
     fpsFrameCount = 0.0f;
@@ -274,7 +305,7 @@ int Game::startUp(int argc, char** argv) {
     bool earlierGame = autosaveExists(universe);
     autosave = Autosave(!earlierGame);
     if (earlierGame) universe.hint.show("F6 continues your last game (it saves itself at every landing)");
-    if (quitSignalled()) return 0;
+    if (quitSignalled()) return;
 
     universe.currentWorld().ships.push_front(Ship({50.0f, 50.0f}, universe.shipTypes[0].name, 1, universe));
 
@@ -290,7 +321,6 @@ int Game::startUp(int argc, char** argv) {
     setTime(0);
     std::cout << getTime() << std::endl;
     std::cout << "Done with that, now starting main loop" << std::endl;
-    return 0;
 }
 
 int Game::run() {

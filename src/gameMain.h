@@ -4,6 +4,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -84,6 +85,13 @@ public:
     const std::string& scriptLine() const { return scriptErrorText; }
 
 private:
+    // The stages of start-up, in their order (see startUp): nothing to go on, or the exit status.
+    using StartStage = std::optional<int> (Game::*)();
+    std::optional<int> enterDataDirectory();
+    std::optional<int> openWindow();
+    std::optional<int> prepareDrawing();
+    std::optional<int> loadContent();
+    void startPlaying(int argc, char** argv);
     void dispatchEvents();
     void handleKey(int key, bool shiftDown);
     CameraView cameraView() const;

@@ -46,6 +46,25 @@ public:
     std::vector<SoundCue> soundCues;
 };
 
+// The whole game: what the content files describe, the worlds they fill, the player and the
+// windows. One exists while a game runs; tests build their own.
+//
+// It owns everything it lists: the seven content documents (kept parsed for the whole run,
+// since the script reads trade goods from the universe document and a save rewrites it), the
+// tables built from them (ship types, relations, faction names, the equipment defaults), the
+// worlds by value, the player, the windows, the script's hint line and the course.
+//
+// What always holds once construction succeeded (loaded()):
+// - every content document has its root element; a constructor that failed leaves loadError
+//   set and nothing else may be used;
+// - `planetIndex` has a slot per planet id; a slot is null until getPlanet first looks the
+//   planet up inside `worlds`, and then points at it (the stars' planet vectors are not resized
+//   after loading, and a load rebuilds the index);
+// - `player`, once made, names a world inside `worlds` (warps to an unknown world are refused),
+//   so currentWorld() may be called.
+//
+// Its methods live in three files: construction, planet look-ups, textures and gravity walls in
+// worldState.cpp; the equipment look-ups in equipment.cpp; saving and loading in saveGame.cpp.
 class Universe {
 public:
     // Reads and parses the seven content files from `contentDirectory` (empty: the working
@@ -56,16 +75,24 @@ public:
     Universe& operator=(const Universe&) = delete;
     ~Universe();
 
+    // Whether every content file was read; getLoadError() says which one was not.
     bool loaded() const { return loadError.empty(); }
     const std::string& getLoadError() const { return loadError; }
     // Path of a run-time file inside the content directory.
     std::string dataPath(const std::string& fileName) const { return contentDirectory + fileName; }
 
+    // A ship id not given out before.
     int getNewShipID() { return ++shipIDCounter; }
+    // The texture of a content file, loaded once and then served from `dynamicTextures`.
     unsigned loadDynamicTexture(const std::string& fileName, int mode);
+    // The planet with that id, or null (with a message) for an id no planet has.
     Planet* getPlanet(unsigned id);
+    // A copy of that planet's economy record; the default record for an unknown id.
     planetData getPlanetData(unsigned id);
+    // A copy of that planet's extra data; empty for an unknown id.
     std::vector<luaStringPair> getExtraPlanetData(unsigned id);
+    // The catalogue's engine, hull or gravity tool of that name; the default one, with a
+    // message, when the name is not listed.
     engineData getEngineData(const std::string& name);
     hullData getHullData(const std::string& name);
     gravTool getGravToolData(const std::string& name);
@@ -77,6 +104,7 @@ public:
     bool saveGame(const std::string& name);
     // Replaces the game with saves/<name>/; false (game untouched) when the save is refused.
     bool loadGame(const std::string& name, lua_State* L);
+    // Ages and removes the gravity walls of the current world.
     void updateGravityWalls(int dt);
 
     // The world the player is in.
