@@ -30,6 +30,13 @@ local flightWindow = use("flightWindow")
 local towing = use("towing")
 local jobs = use("jobs")
 local guide = use("guide")
+local market = use("market")
+
+-- The windows by kind: landed, the planet's; in flight, the ship's own.
+local WINDOWS = {
+    planet = {name = "planetWindow", module = planetWindow},
+    flight = {name = "flightWindow", module = flightWindow},
+}
 
 -- The numbers the engine sends when the e key is pressed; the first says which event it is.
 local KEY_EVENT = 1
@@ -75,14 +82,9 @@ function addUI(...)
     local kind = ...
     if kind ~= KEY_EVENT or window ~= nil then return nil end
 
-    local answers
-    if getIsPlayerLanded() == 1 then
-        window = {name = "planetWindow", kind = "planet"}
-        answers = planetWindow.open(window, getPlayerLandedPlanetId())
-    else
-        window = {name = "flightWindow", kind = "flight"}
-        answers = flightWindow.open(window)
-    end
+    local windowKind = getIsPlayerLanded() == 1 and "planet" or "flight"
+    window = {name = WINDOWS[windowKind].name, kind = windowKind}
+    local answers = WINDOWS[windowKind].module.open(window, getPlayerLandedPlanetId())
     -- The ship waits while a window is open.
     disablePlayerInput()
     return unpack(answers)
@@ -107,12 +109,7 @@ function updateUI(name, ...)
         return unpack(answers)
     end
 
-    local answers, closed
-    if window.kind == "planet" then
-        answers, closed = planetWindow.update(window, reports, changed)
-    else
-        answers, closed = flightWindow.update(window, reports, changed)
-    end
+    local answers, closed = WINDOWS[window.kind].module.update(window, reports, changed)
     if closed then
         window = nil
         enablePlayerInput()
@@ -123,5 +120,6 @@ end
 -- Called by the engine after a saved game was loaded: loading closed every window.
 function gameLoaded()
     window = nil
+    market.forgetGoods()
     guide.start()
 end

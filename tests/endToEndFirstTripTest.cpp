@@ -20,6 +20,7 @@ struct Trip {
     bool arrived = false;
     float hitpoints = 0.0f;
     long seconds = 0;
+    std::string log;  // the autopilot's account of the flight
 };
 
 Trip flyFirstTrip() {
@@ -46,8 +47,7 @@ Trip flyFirstTrip() {
     game.holdKey("w", 0.3);
     game.pause(0.3);
     const long departed = state.time;
-    std::string log;
-    state = pilot.flyTo({"Cinder"}, FLIGHT_SECONDS, log);
+    state = pilot.flyTo({"Cinder"}, FLIGHT_SECONDS, trip.log);
     trip.arrived = state.landed && pilot.planet(state.planet) && pilot.planet(state.planet)->name == "Cinder";
     trip.hitpoints = state.hitpoints;
     trip.seconds = (state.time - departed) / 1000;
@@ -71,6 +71,8 @@ TEST(EndToEndFirstTrip, HavenToCinderFiringNothingKeepsMostOfTheHull) {
         std::cout << "First trip run " << run << ": " << (trip.arrived ? "arrived at Cinder" : "did not arrive")
                   << " after " << trip.seconds << " s with " << trip.hitpoints << " of " << full << " hit points"
                   << std::endl;
+        // A run that missed says why: where the autopilot flew and what it met.
+        if (!kept) std::cout << trip.log << std::endl;
     }
     std::cout << "First trip: " << survived << " of " << runs << " runs kept 60 % of the hull" << std::endl;
     EXPECT_GE(survived * 10, runs * 9);

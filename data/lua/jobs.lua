@@ -72,7 +72,7 @@ end
 local function planets()
     local list = {}
     for _, planet in ipairs(getPlanetList()) do
-        planet.goods = market.listOf(getPlanetTradeGoods(planet.id))
+        planet.goods = market.tradedGoods(planet.id)
         list[planet.id] = planet
     end
     return list

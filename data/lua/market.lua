@@ -55,6 +55,25 @@ function market.listOf(...)
     return list
 end
 
+-- The goods each planet trades, by planet id, asked of the engine once per planet: the lists
+-- come from the content and change only when a game is loaded (market.forgetGoods).
+local goodsByPlanet = {}
+
+-- The {name, price} list of the goods planet `id` trades, in the content's order.
+function market.tradedGoods(id)
+    local goods = goodsByPlanet[id]
+    if goods == nil then
+        goods = market.listOf(getPlanetTradeGoods(id))
+        goodsByPlanet[id] = goods
+    end
+    return goods
+end
+
+-- A loaded game brings its own universe: every list is asked for again.
+function market.forgetGoods()
+    goodsByPlanet = {}
+end
+
 function market.elementOf(goodName)
     return market.GOOD_ELEMENTS[goodName] or DEFAULT_ELEMENT
 end
@@ -163,7 +182,7 @@ end
 -- Buys up to `amount` units of trade good `index` of planet `id`, one at a time at the price of
 -- the moment. Answers the line for the status text and whether anything changed hands.
 function market.buy(id, index, amount)
-    local good = market.listOf(getPlanetTradeGoods(id))[index]
+    local good = market.tradedGoods(id)[index]
     if not good then return "That good is no longer sold here", false end
     local data, extra = getPlanetData(id)
     local player = getPlayerData()
@@ -203,7 +222,7 @@ end
 
 -- Sells up to `amount` units of trade good `index` of planet `id` from the hold.
 function market.sell(id, index, amount)
-    local good = market.listOf(getPlanetTradeGoods(id))[index]
+    local good = market.tradedGoods(id)[index]
     if not good then return "That good is no longer bought here", false end
     local player = getPlayerData()
     local held = market.held(player, good.name)
@@ -331,36 +350,51 @@ end
 -- Trade tips
 ---------------------------------------------------------------------------------------------------
 
+-- The goods of a list by name (the first of a name, should a list name one twice).
+local function byName(goods)
+    local named = {}
+    for _, good in ipairs(goods) do named[good.name] = named[good.name] or good end
+    return named
+end
+
+-- The most profitable of a planet's goods in stock (`offered` by name, `stocks` its economy
+-- record) to carry to `planet`; nil when they trade nothing alike.
+local function bestTradeTo(offered, stocks, planet)
+    local best, theirStocks = nil, nil
+    for _, good in ipairs(market.tradedGoods(planet.id)) do
+        local mine = offered[good.name]
+        if mine and market.stockOf(stocks, mine.name) >= 1 then
+            theirStocks = theirStocks or getPlanetData(planet.id)
+            local buy = market.buyPrice(mine.price, market.stockOf(stocks, mine.name))
+            local sell = market.sellPrice(good.price, market.stockOf(theirStocks, good.name))
+            if best == nil or sell - buy > best.sell - best.buy then
+                best = {good = mine.name, buy = buy, sell = sell, planet = planet.name, world = planet.worldName,
+                        id = planet.id}
+            end
+        end
+    end
+    return best
+end
+
+-- The more profitable of two trades; the first of equal ones.
+local function better(a, b)
+    if a == nil or (b ~= nil and b.sell - b.buy > a.sell - a.buy) then return b end
+    return a
+end
+
 -- The best trade from planet `id`: a good sold here that another planet buys for more, as
 -- {good, buy, sell, planet, world}, or nil. A planet of the player's own world is preferred:
 -- it is the one a new pilot can reach.
 function market.bestTrade(id)
-    local here = market.listOf(getPlanetTradeGoods(id))
-    if #here == 0 then return nil end
-    local data = getPlanetData(id)
+    local goods = market.tradedGoods(id)
+    if #goods == 0 then return nil end
+    local offered, stocks, world = byName(goods), getPlanetData(id), getPlayerWorld()
     local nearby, anywhere = nil, nil
-    local world = getPlayerWorld()
-    local best = nil
     for _, planet in ipairs(getPlanetList()) do
-        if planet.world == world then best = nearby else best = anywhere end
         if planet.id ~= id then
-            local goods = market.listOf(getPlanetTradeGoods(planet.id))
-            local theirs = nil
-            for _, good in ipairs(goods) do
-                for _, mine in ipairs(here) do
-                    if good.name == mine.name then
-                        theirs = theirs or getPlanetData(planet.id)
-                        local buy = market.buyPrice(mine.price, market.stockOf(data, mine.name))
-                        local sell = market.sellPrice(good.price, market.stockOf(theirs, good.name))
-                        if market.stockOf(data, mine.name) >= 1 and (best == nil or sell - buy > best.sell - best.buy) then
-                            best = {good = mine.name, buy = buy, sell = sell, planet = planet.name,
-                                    world = planet.worldName, id = planet.id}
-                        end
-                    end
-                end
-            end
+            local trade = bestTradeTo(offered, stocks, planet)
+            if planet.world == world then nearby = better(nearby, trade) else anywhere = better(anywhere, trade) end
         end
-        if planet.world == world then nearby = best else anywhere = best end
     end
     if nearby and nearby.sell > nearby.buy then return nearby end
     if anywhere and anywhere.sell > anywhere.buy then return anywhere end
@@ -371,14 +405,14 @@ end
 -- as {id, name, world, sell}; nil when none does.
 function market.bestBuyerOf(id, goodName)
     local asked = nil
-    for _, good in ipairs(market.listOf(getPlanetTradeGoods(id))) do
+    for _, good in ipairs(market.tradedGoods(id)) do
         if good.name == goodName then asked = market.buyPrice(good.price, market.stockOf(getPlanetData(id), goodName)) end
     end
     local world = getPlayerWorld()
     local best = nil
     for _, planet in ipairs(getPlanetList()) do
         if planet.id ~= id and planet.world == world then
-            for _, good in ipairs(market.listOf(getPlanetTradeGoods(planet.id))) do
+            for _, good in ipairs(market.tradedGoods(planet.id)) do
                 if good.name == goodName then
                     local sell = market.sellPrice(good.price, market.stockOf(getPlanetData(planet.id), goodName))
                     if (asked == nil or sell > asked) and (best == nil or sell > best.sell) then

@@ -50,7 +50,7 @@ end
 -- The rows of the market list: headers, goods and equipment, in the order shown.
 local function marketRows(id)
     local rows = {}
-    local goods = market.listOf(getPlanetTradeGoods(id))
+    local goods = market.tradedGoods(id)
     local equipment = market.listOf(getPlanetEquipment(id))
     if #goods > 0 then
         rows[#rows + 1] = {kind = "goodsHeader"}
@@ -260,64 +260,94 @@ function planetWindow.open(window, id)
     return answers
 end
 
-local function indexIn(name, prefix)
-    return tonumber(string.match(name, "^" .. prefix .. "(%d+)$"))
+-- What each element of the window does when the user changes it, by name. A handler sets the
+-- window's status line, answers true when the window should close and, as a second answer,
+-- whether goods changed hands (the tip is then worked out again).
+local handlers = {}
+
+function handlers.close()
+    return true
+end
+
+function handlers.jobsButton(window)
+    window.view = window.view == "jobs" and "market" or "jobs"
+    local offered = #jobs.offers(window.planet)
+    window.status = window.view == "jobs" and (offered .. " jobs offered here; Accept takes one") or "The market"
+    window.statusOk = true
+end
+
+function handlers.course(window)
+    local tip = window.tip
+    if tip and setNavTarget and setNavTarget(tip.id) then
+        window.status, window.statusOk = "Course set to " .. tip.planet .. ": follow the arrow in flight", true
+    else
+        window.status, window.statusOk = "No course can be set", false
+    end
+end
+
+function handlers.amount(window)
+    window.amountIndex = window.amountIndex % #AMOUNTS + 1
+    window.status, window.statusOk = "Buy and Sell now trade " .. AMOUNTS[window.amountIndex] .. " at a time", true
+end
+
+function handlers.scroll(window, report)
+    local rows = #marketRows(window.planet)
+    local hidden = math.max(0, rows - VISIBLE_ROWS)
+    window.offset = math.max(0, math.min(hidden, hidden - whole(report.curVal)))
+    window.status = "Market rows " .. window.offset + 1 .. " to " .. window.offset + VISIBLE_ROWS .. " of " .. rows
+    window.statusOk = true
+end
+
+function handlers.repair(window)
+    window.status, window.statusOk = market.repair()
+end
+
+-- Elements repeated once a row ("buy3", "accept1"), by the name's prefix; the row's number is
+-- passed on.
+local rowHandlers = {}
+
+function rowHandlers.accept(window, k)
+    window.status, window.statusOk = jobs.accept(window.planet, k)
+    if window.statusOk then guide.note("job") end
+end
+
+function rowHandlers.drill(window, k, report)
+    local level = economy.setDrill(window.planet, k, report.curVal)
+    window.status, window.statusOk = market.ELEMENT_NAMES[k] .. " drills set to " .. level, true
+end
+
+function rowHandlers.buy(window, k)
+    local id = window.planet
+    window.status, window.statusOk = market.buy(id, k, AMOUNTS[window.amountIndex])
+    local good = market.tradedGoods(id)[k]
+    if window.statusOk and good then guide.note("bought", id, good.name) end
+    return false, window.statusOk
+end
+
+function rowHandlers.sell(window, k)
+    window.status, window.statusOk = market.sell(window.planet, k, AMOUNTS[window.amountIndex])
+    if window.statusOk then guide.note("sell") end
+    return false, window.statusOk
+end
+
+function rowHandlers.fit(window, k)
+    window.status, window.statusOk = market.buyEquipment(window.planet, k)
+    if window.statusOk then guide.note("equipment") end
 end
 
 -- Acts on one element the user changed; answers true when the window should close.
 local function act(window, report)
-    local name, id = report.name, window.planet
-    local amount = AMOUNTS[window.amountIndex]
-    local drill = indexIn(name, "drill")
-    local buy, sell, fit = indexIn(name, "buy"), indexIn(name, "sell"), indexIn(name, "fit")
-    local accept = indexIn(name, "accept")
-    local traded = false
-    if name == "close" then
-        return true
-    elseif name == "jobsButton" then
-        window.view = window.view == "jobs" and "market" or "jobs"
-        local offered = #jobs.offers(id)
-        window.status = window.view == "jobs" and (offered .. " jobs offered here; Accept takes one") or "The market"
-        window.statusOk = true
-    elseif accept then
-        window.status, window.statusOk = jobs.accept(id, accept)
-        if window.statusOk then guide.note("job") end
-    elseif name == "course" then
-        local tip = window.tip
-        if tip and setNavTarget and setNavTarget(tip.id) then
-            window.status, window.statusOk = "Course set to " .. tip.planet .. ": follow the arrow in flight", true
-        else
-            window.status, window.statusOk = "No course can be set", false
-        end
-    elseif name == "amount" then
-        window.amountIndex = window.amountIndex % #AMOUNTS + 1
-        window.status, window.statusOk = "Buy and Sell now trade " .. AMOUNTS[window.amountIndex] .. " at a time", true
-    elseif name == "scroll" then
-        local rows = #marketRows(id)
-        local hidden = math.max(0, rows - VISIBLE_ROWS)
-        window.offset = math.max(0, math.min(hidden, hidden - whole(report.curVal)))
-        window.status = "Market rows " .. window.offset + 1 .. " to " .. window.offset + VISIBLE_ROWS .. " of " .. rows
-        window.statusOk = true
-    elseif drill then
-        local level = economy.setDrill(id, drill, report.curVal)
-        window.status, window.statusOk = market.ELEMENT_NAMES[drill] .. " drills set to " .. level, true
-    elseif buy then
-        window.status, window.statusOk = market.buy(id, buy, amount)
-        traded = window.statusOk
-        local good = market.listOf(getPlanetTradeGoods(id))[buy]
-        if traded and good then guide.note("bought", id, good.name) end
-    elseif sell then
-        window.status, window.statusOk = market.sell(id, sell, amount)
-        traded = window.statusOk
-        if traded then guide.note("sell") end
-    elseif fit then
-        window.status, window.statusOk = market.buyEquipment(id, fit)
-        if window.statusOk then guide.note("equipment") end
-    elseif name == "repair" then
-        window.status, window.statusOk = market.repair()
+    local name = report.name
+    local handler, k = handlers[name], nil
+    if not handler then
+        local prefix, number = string.match(name, "^(%a+)(%d+)$")
+        handler, k = rowHandlers[prefix or ""], tonumber(number)
     end
-    if traded then window.tip = market.bestTrade(id) end
-    return false
+    if not handler then return false end
+    local close, traded
+    if k then close, traded = handler(window, k, report) else close, traded = handler(window, report) end
+    if traded then window.tip = market.bestTrade(window.planet) end
+    return close == true
 end
 
 -- The answer to "updateUI": acts on every changed element, then brings the window up to date.

@@ -21,6 +21,7 @@
 #include "contentCopy.h"
 #include "displayWait.h"
 #include "gameMain.h"
+#include "startedGame.h"
 #include "input.h"
 #include "player.h"
 #include "testSupport.h"
@@ -30,94 +31,12 @@ namespace fs = boost::filesystem;
 
 namespace {
 
-// A game that takes longer than this (start-up included) is taken for hung.
-constexpr unsigned CHILD_SECONDS = 120;
-
-// Runs `play` in a child process and fails unless the child ends normally with every
-// expectation met; the child prints its own failures.
-void inChild(const std::function<void()>& play) {
-    std::cout.flush();
-    std::fflush(stdout);
-    const pid_t pid = fork();
-    ASSERT_GE(pid, 0) << "fork failed";
-    if (pid == 0) {
-        alarm(CHILD_SECONDS);
-        play();
-        std::cout.flush();
-        std::fflush(stdout);
-        // No exit handlers: they belong to the parent's copy of the test run.
-        _exit(testing::Test::HasFailure() ? 1 : 0);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(pid, &status, 0), pid);
-    ASSERT_TRUE(WIFEXITED(status)) << "the game's process died of signal " << WTERMSIG(status);
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "the game's process reported the failures above";
-}
-
 std::vector<std::string> linesOf(const std::string& text) {
     std::vector<std::string> lines;
     std::istringstream in(text);
     for (std::string line; std::getline(in, line);) lines.push_back(line);
     return lines;
 }
-
-// The game started on a private copy of the shipped content, with scripted input and no sound.
-// `prepare` may change the copy first. Leaves the working directory as it found it.
-class StartedGame {
-public:
-    explicit StartedGame(const std::function<void(const fs::path&)>& prepare = {})
-        : directory(fs::temp_directory_path() / fs::unique_path("quorble-game-%%%%-%%%%")),
-          previousDirectory(fs::current_path()) {
-        if (!copyContent(shippedDataDirectory(), directory)) return;
-        if (prepare) prepare(directory);
-        if (!waitForDisplay()) std::cerr << "the X server does not answer" << std::endl;
-        GameOptions options;
-        options.dataDirectory = directory.string();
-        options.sdlInput = false;
-        options.sound = false;
-        game = std::make_unique<Game>(options);
-        int status = 1;
-        startOutput = captureOutput([&] { status = game->startUp(0, nullptr); });
-        started = status == 0;
-        now = SDL_GetTicks();
-    }
-    ~StartedGame() {
-        game.reset();
-        boost::system::error_code ignored;
-        fs::current_path(previousDirectory, ignored);
-        fs::remove_all(directory, ignored);
-    }
-
-    // One frame `ms` after the previous one; answers what it printed. `goOn` is false once the
-    // game asked to quit.
-    std::string frame(uint32_t ms = 16) {
-        now += ms;
-        return captureOutput([&] { goOn = game->frame(now); });
-    }
-    InputState& input() { return game->universe().input; }
-    Player& player() { return *game->universe().player; }
-    // Relative mouse motion for the next frame, played at once.
-    void moveMouse(int dx, int dy) {
-        input().addMotion(dx, dy);
-        frame();
-    }
-    void press(int key) { input().pushEvent({InputEvent::KeyDown, key}); }
-    void wheel(int button) { input().pushEvent({InputEvent::ButtonDown, button}); }
-    // The cursor's game position relative to the player.
-    point cursorOffset() {
-        point m = game->mouseGamePosition();
-        point p = player().getPosition();
-        return {m.x - p.x, m.y - p.y};
-    }
-
-    fs::path directory;
-    fs::path previousDirectory;
-    std::unique_ptr<Game> game;
-    std::string startOutput;
-    bool started = false;
-    bool goOn = true;
-    uint32_t now = 0;
-};
 
 }  // namespace
 
