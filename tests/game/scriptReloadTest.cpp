@@ -15,6 +15,7 @@
 #include "contentCopy.h"
 #include "displayWait.h"
 #include "gameMain.h"
+#include "startedGame.h"
 #include "input.h"
 #include "luaTables.h"
 #include "player.h"
@@ -46,24 +47,6 @@ std::string readAll(const fs::path& path) {
 }
 
 void writeAll(const fs::path& path, const std::string& text) { std::ofstream(path.string()) << text; }
-
-void runInChild(void (*play)()) {
-    std::cout.flush();
-    std::fflush(stdout);
-    const pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        alarm(120);
-        play();
-        std::cout.flush();
-        std::fflush(stdout);
-        _exit(testing::Test::HasFailure() ? 1 : 0);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(pid, &status, 0), pid);
-    ASSERT_TRUE(WIFEXITED(status)) << "the game's process died of signal " << WTERMSIG(status);
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "the game's process reported the failures above";
-}
 
 void reloadAndPlay() {
     const fs::path directory = fs::temp_directory_path() / fs::unique_path("quorble-reload-%%%%-%%%%");
@@ -139,4 +122,4 @@ void reloadAndPlay() {
 
 }  // namespace
 
-TEST(ScriptReload, F9RunsTheNewScriptAndABrokenOneLeavesTheOldInPlace) { runInChild(reloadAndPlay); }
+TEST(ScriptReload, F9RunsTheNewScriptAndABrokenOneLeavesTheOldInPlace) { inChild(reloadAndPlay); }

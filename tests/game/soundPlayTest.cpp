@@ -14,6 +14,7 @@
 #include "contentCopy.h"
 #include "displayWait.h"
 #include "gameMain.h"
+#include "startedGame.h"
 #include "input.h"
 #include "luaTables.h"
 #include "player.h"
@@ -78,107 +79,93 @@ public:
 }  // namespace
 
 TEST(GameSound, EveryEventOfPlayStartsItsSound) {
-    std::cout.flush();
-    std::fflush(stdout);
-    const pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        alarm(120);
-        [] {
-            SoundGame game;
-            ASSERT_TRUE(game.started) << game.startOutput;
-            ASSERT_TRUE(game.game->soundEffects() && game.game->soundEffects()->usable()) << game.startOutput;
-            game.frame();
+    inChild([] {
+        SoundGame game;
+        ASSERT_TRUE(game.started) << game.startOutput;
+        ASSERT_TRUE(game.game->soundEffects() && game.game->soundEffects()->usable()) << game.startOutput;
+        game.frame();
 
-            // Weapons, by kind: slot 1 the pulse gun, slot 2 the beam, a missile fitted in slot 4.
-            const struct {
-                int key;
-                SoundKind kind;
-            } guns[] = {{SDLK_1, SoundKind::LightShot}, {SDLK_2, SoundKind::Beam}, {SDLK_4, SoundKind::HeavyShot}};
-            game.script("installEquipment('Seeker Missile')");
-            for (const auto& gun : guns) {
-                game.input().pushEvent({InputEvent::KeyDown, gun.key});
-                game.frame();
-                const unsigned before = game.heard(gun.kind);
-                game.input().setKey(SDLK_SPACE, true);
-                // Long enough for a second shot: the ships' own fire may have just taken the sound.
-                game.frame(20);
-                game.input().setKey(SDLK_SPACE, false);
-                EXPECT_GT(game.heard(gun.kind), before) << static_cast<int>(gun.kind);
-            }
+        // Weapons, by kind: slot 1 the pulse gun, slot 2 the beam, a missile fitted in slot 4.
+        const struct {
+            int key;
+            SoundKind kind;
+        } guns[] = {{SDLK_1, SoundKind::LightShot}, {SDLK_2, SoundKind::Beam}, {SDLK_4, SoundKind::HeavyShot}};
+        game.script("installEquipment('Seeker Missile')");
+        for (const auto& gun : guns) {
+            game.input().pushEvent({InputEvent::KeyDown, gun.key});
+            game.frame();
+            const unsigned before = game.heard(gun.kind);
+            game.input().setKey(SDLK_SPACE, true);
+            // Long enough for a second shot: the ships' own fire may have just taken the sound.
+            game.frame(20);
+            game.input().setKey(SDLK_SPACE, false);
+            EXPECT_GT(game.heard(gun.kind), before) << static_cast<int>(gun.kind);
+        }
 
-            // A hit on the player; a shot into another ship; a ship blown up.
-            WorldState& world = game.universe().currentWorld();
-            ASSERT_FALSE(world.ships.empty());
-            world.ships.back().setPosition(game.player().getPosition());  // rammed
-            game.frame();
-            EXPECT_GE(game.heard(SoundKind::PlayerHit), 1u);
-            // Ships of hostile factions fight each other within moments; the home system lies far
-            // from where they gather, so they are brought within earshot first.
-            const point here = game.player().getPosition();
-            int placed = 0;
-            for (Ship& ship : world.ships) {
-                ship.setPosition({here.x + 1500.0f + 60.0f * static_cast<float>(placed % 5),
-                                  here.y + 60.0f * static_cast<float>(placed / 5)});
-                ++placed;
-            }
-            for (int i = 0; i < 600 && game.heard(SoundKind::ShipHit) == 0; ++i) game.frame();
-            EXPECT_GE(game.heard(SoundKind::ShipHit), 1u);
-            ASSERT_FALSE(world.ships.empty());
-            world.ships.front().setPosition({here.x + 800.0f, here.y});
-            world.ships.front().takeDamage(1.0e9f);
-            game.frame();
-            EXPECT_GE(game.heard(SoundKind::Explosion), 1u);
+        // A hit on the player; a shot into another ship; a ship blown up.
+        WorldState& world = game.universe().currentWorld();
+        ASSERT_FALSE(world.ships.empty());
+        world.ships.back().setPosition(game.player().getPosition());  // rammed
+        game.frame();
+        EXPECT_GE(game.heard(SoundKind::PlayerHit), 1u);
+        // Ships of hostile factions fight each other within moments; the home system lies far
+        // from where they gather, so they are brought within earshot first.
+        const point here = game.player().getPosition();
+        int placed = 0;
+        for (Ship& ship : world.ships) {
+            ship.setPosition({here.x + 1500.0f + 60.0f * static_cast<float>(placed % 5),
+                              here.y + 60.0f * static_cast<float>(placed / 5)});
+            ++placed;
+        }
+        for (int i = 0; i < 600 && game.heard(SoundKind::ShipHit) == 0; ++i) game.frame();
+        EXPECT_GE(game.heard(SoundKind::ShipHit), 1u);
+        ASSERT_FALSE(world.ships.empty());
+        world.ships.front().setPosition({here.x + 800.0f, here.y});
+        world.ships.front().takeDamage(1.0e9f);
+        game.frame();
+        EXPECT_GE(game.heard(SoundKind::Explosion), 1u);
 
-            // Haven catches the ship a few seconds after the start.
-            for (int i = 0; i < 2000 && !game.player().isLanded(); ++i) game.frame();
-            ASSERT_TRUE(game.player().isLanded());
-            game.frame();
-            EXPECT_EQ(1u, game.heard(SoundKind::Landing) + game.heard(SoundKind::CrashLanding));
+        // Haven catches the ship a few seconds after the start.
+        for (int i = 0; i < 2000 && !game.player().isLanded(); ++i) game.frame();
+        ASSERT_TRUE(game.player().isLanded());
+        game.frame();
+        EXPECT_EQ(1u, game.heard(SoundKind::Landing) + game.heard(SoundKind::CrashLanding));
 
-            // The planet window: a click on its Amount button is heard; the script's chime too.
-            game.input().pushEvent({InputEvent::KeyDown, SDLK_e});
-            game.frame();
-            ASSERT_EQ(1u, game.universe().displays.size());
-            game.input().addMotion(227, -130);  // to (84, 69.5) percent, the Amount button
-            game.frame();
-            game.input().pushEvent({InputEvent::ButtonDown, SDL_BUTTON_LEFT});
-            game.frame(2);
-            EXPECT_GE(game.heard(SoundKind::Click), 1u);
-            game.script("playSound('sale')");
-            game.frame();
-            EXPECT_EQ(1u, game.heard(SoundKind::Sale));
-            game.universe().displays.clear();
-            game.player().setInput(true);
+        // The planet window: a click on its Amount button is heard; the script's chime too.
+        game.input().pushEvent({InputEvent::KeyDown, SDLK_e});
+        game.frame();
+        ASSERT_EQ(1u, game.universe().displays.size());
+        game.input().addMotion(227, -130);  // to (84, 69.5) percent, the Amount button
+        game.frame();
+        game.input().pushEvent({InputEvent::ButtonDown, SDL_BUTTON_LEFT});
+        game.frame(2);
+        EXPECT_GE(game.heard(SoundKind::Click), 1u);
+        game.script("playSound('sale')");
+        game.frame();
+        EXPECT_EQ(1u, game.heard(SoundKind::Sale));
+        game.universe().displays.clear();
+        game.player().setInput(true);
 
-            // Take-off: charge with s, launch with w, longer each try (as a player does near a star).
-            for (int attempt = 0; attempt < 8 && game.player().isLanded(); ++attempt) game.takeOff(attempt);
-            ASSERT_FALSE(game.player().isLanded());
-            EXPECT_GE(game.heard(SoundKind::TakeOff), 1u);
+        // Take-off: charge with s, launch with w, longer each try (as a player does near a star).
+        for (int attempt = 0; attempt < 8 && game.player().isLanded(); ++attempt) game.takeOff(attempt);
+        ASSERT_FALSE(game.player().isLanded());
+        EXPECT_GE(game.heard(SoundKind::TakeOff), 1u);
 
-            // Too fast onto a planet: a crash.
-            const unsigned crashes = game.heard(SoundKind::CrashLanding);
-            const Planet& planet = game.universe().currentWorld().stars[0].getPlanets().back();
-            game.player().setPosition({planet.getLoc().x + planet.getRadius() + 5.0f, planet.getLoc().y});
-            game.player().setVelocity({-5.0f, 0.0f});
-            game.frame();
-            EXPECT_EQ(crashes + 1, game.heard(SoundKind::CrashLanding));
+        // Too fast onto a planet: a crash.
+        const unsigned crashes = game.heard(SoundKind::CrashLanding);
+        const Planet& planet = game.universe().currentWorld().stars[0].getPlanets().back();
+        game.player().setPosition({planet.getLoc().x + planet.getRadius() + 5.0f, planet.getLoc().y});
+        game.player().setVelocity({-5.0f, 0.0f});
+        game.frame();
+        EXPECT_EQ(crashes + 1, game.heard(SoundKind::CrashLanding));
 
-            // Into a wormhole: the jump.
-            for (int attempt = 0; attempt < 8 && game.player().isLanded(); ++attempt) game.takeOff(attempt);
-            const std::vector<Wormhole>& holes = game.universe().currentWorld().wormholes;
-            ASSERT_FALSE(holes.empty());
-            game.player().setPosition(holes[0].getLoc());
-            game.player().setVelocity({0.0f, 0.0f});
-            game.frame(3);
-            EXPECT_GE(game.heard(SoundKind::Jump), 1u);
-        }();
-        std::cout.flush();
-        std::fflush(stdout);
-        _exit(testing::Test::HasFailure() ? 1 : 0);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(pid, &status, 0), pid);
-    ASSERT_TRUE(WIFEXITED(status)) << "the game's process died of signal " << WTERMSIG(status);
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "the game's process reported the failures above";
+        // Into a wormhole: the jump.
+        for (int attempt = 0; attempt < 8 && game.player().isLanded(); ++attempt) game.takeOff(attempt);
+        const std::vector<Wormhole>& holes = game.universe().currentWorld().wormholes;
+        ASSERT_FALSE(holes.empty());
+        game.player().setPosition(holes[0].getLoc());
+        game.player().setVelocity({0.0f, 0.0f});
+        game.frame(3);
+        EXPECT_GE(game.heard(SoundKind::Jump), 1u);
+    });
 }
