@@ -5,6 +5,7 @@
 
 #include <iostream>
 
+#include "clampedNumber.h"
 #include "worldState.h"
 
 namespace {
@@ -13,7 +14,7 @@ const float DEGREES_TO_RADIANS = 0.017444f;  // the projectile file's own factor
 bool named(const XmlNode* node, const char* name) { return std::string(node->name(), node->name_size()) == name; }
 
 int intAttribute(XmlNode* node, const char* key, int fallback) {
-    return checkVal(node, key) ? truncateToInt(getValF(node, key)) : fallback;
+    return checkVal(node, key) ? clampedInt(getValF(node, key)) : fallback;
 }
 
 // An angle of the projectile file: degrees, negative ones wrapped once, in radians.
@@ -147,7 +148,7 @@ std::vector<luaStringPair> readExtraData(XmlNode* node) {
 
 Star buildStar(Universe& universe, XmlNode* node) {
     Star star({getValF(node, "xcoord"), getValF(node, "ycoord")}, getValF(node, "radius"), getValF(node, "density"),
-              truncateToInt(getValF(node, "texture")), getVal(node, "name"));
+              clampedInt(getValF(node, "texture")), getVal(node, "name"));
     for (XmlNode* planetNode = node->first_node("planet"); planetNode;
          planetNode = planetNode->next_sibling("planet")) {
         planetData data = readPlanetRecord(planetNode);
@@ -157,7 +158,7 @@ Star buildStar(Universe& universe, XmlNode* node) {
                       getValF(planetNode, "density"), getValF(planetNode, "orbitRadius"),
                       getValF(planetNode, "orbitSpeed"), getValF(planetNode, "initLoc"),
                       getValF(planetNode, "rotationalSpeed"), getValF(planetNode, "initRot"),
-                      truncateToInt(getValF(planetNode, "texture")), getVal(planetNode, "name"), data, extra);
+                      clampedInt(getValF(planetNode, "texture")), getVal(planetNode, "name"), data, extra);
         star.addPlanet(planet);
         universe.planetIndex.push_back(nullptr);
     }
@@ -166,14 +167,14 @@ Star buildStar(Universe& universe, XmlNode* node) {
 
 // Builds world `number` from its element; saved entities are moved out of the document.
 void buildWorld(Universe& universe, XmlNode* node, int number, int worldCount) {
-    universe.worlds.emplace_back(getVal(node, "name"), truncateToInt(getValF(node, "size")));
+    universe.worlds.emplace_back(getVal(node, "name"), clampedInt(getValF(node, "size")));
     std::vector<XmlNode*> consumed;
     for (XmlNode* child = node->first_node(); child; child = child->next_sibling()) {
         WorldState& world = universe.worlds.back();
         if (named(child, "star")) {
             world.stars.push_back(buildStar(universe, child));
         } else if (named(child, "wormhole")) {
-            int target = truncateToInt(getValF(child, "targetWorld"));
+            int target = clampedInt(getValF(child, "targetWorld"));
             if (target < 0 || target >= worldCount) {
                 std::cout << "Error, wormhole in world " << world.name << " targets world " << target
                           << ", which does not exist" << std::endl;
@@ -185,7 +186,7 @@ void buildWorld(Universe& universe, XmlNode* node, int number, int worldCount) {
         } else if (named(child, "projectileData")) {
             consumed.push_back(child);
             // Without a type the shot is restored as type 0, reporting the missing value.
-            int type = truncateToInt(getValF(child, "shotType", 0.0f));
+            int type = clampedInt(getValF(child, "shotType", 0.0f));
             if (type < 0 || static_cast<size_t>(type) >= WEAPONDATA.size()) {
                 std::cout << "Error, saved projectile in world " << world.name << " has shot type "
                           << getVal(child, "shotType") << ", which does not exist" << std::endl;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "basics.h"
+#include "clampedNumber.h"
 #include "disabledShip.h"
 #include "gameLua.h"
 #include "scriptGuard.h"
@@ -41,7 +42,7 @@ int requireArguments(lua_State* L, int count, const char* function) {
 }
 
 // A planet id from a checked number argument.
-int planetIdArgument(lua_State* L, int index) { return luaNumberToInt(luaL_checknumber(L, index), -1); }
+int planetIdArgument(lua_State* L, int index) { return clampedInt(luaL_checknumber(L, index), -1); }
 
 // "getPlayerWorld"() -> number: the player's current world number.
 int getPlayerWorld(lua_State* L) {
@@ -282,7 +283,7 @@ int spawnShip(lua_State* L) {
     if (!universe) return luaL_error(L, "spawnShip: the engine is not ready");
 
     point position{getLuaTableFloat(L, "x", first + 2), getLuaTableFloat(L, "y", first + 2)};
-    int faction = luaNumberToInt(factionValue, -1);
+    int faction = clampedInt(factionValue, -1);
     int nameType = lua_type(L, first);
     bool hasName = nameType == LUA_TSTRING || nameType == LUA_TNUMBER;
     std::string name;

@@ -94,13 +94,6 @@ void addAttribValue(XmlDoc& doc, XmlNode* node, const std::string& name, float v
     addAttribValue(doc, node, name.c_str(), toString(value));
 }
 
-int truncateToInt(double value) {
-    if (std::isnan(value)) return 0;
-    if (value >= static_cast<double>(INT_MAX)) return INT_MAX;
-    if (value <= static_cast<double>(INT_MIN)) return INT_MIN;
-    return static_cast<int>(value);
-}
-
 bool isAttributeName(const std::string& key) {
     if (key.empty()) return false;
     for (char c : key)

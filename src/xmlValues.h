@@ -29,10 +29,6 @@ void addAttribValue(XmlDoc& doc, XmlNode* node, const char* name, float value);
 void addAttribValue(XmlDoc& doc, XmlNode* node, const char* name, const std::string& value);
 void addAttribValue(XmlDoc& doc, XmlNode* node, const std::string& name, float value);
 
-// A number from content or a save as a whole number: truncated toward zero, clamped to the
-// int range, and 0 for NaN (a plain cast would be undefined for those).
-int truncateToInt(double value);
-
 // Whether `key` can be written as an attribute name that reads back as the same key.
 bool isAttributeName(const std::string& key);
 
