@@ -239,12 +239,14 @@ TEST(Worlds, WormholeToAMissingWorldIsRefused) {
   <world name="Solo" size="100000">
     <wormhole xcoord="0" ycoord="0" radius="300" targetWorld="1" targetXcoord="0" targetYcoord="0"/>
     <wormhole xcoord="0" ycoord="0" radius="300" targetWorld="-1" targetXcoord="0" targetYcoord="0"/>
+    <wormhole radius="50" targetWorld="-1e30"/>
     <wormhole xcoord="9" ycoord="0" radius="300" targetWorld="0" targetXcoord="0" targetYcoord="0"/>
   </world>
 </universe>)"}});
     ASSERT_TRUE(b.starsBuilt) << b.out;
     EXPECT_TRUE(b.printed("Error, wormhole in world Solo targets world 1, which does not exist"));
     EXPECT_TRUE(b.printed("Error, wormhole in world Solo targets world -1, which does not exist"));
+    EXPECT_TRUE(b.printed("Error, wormhole in world Solo targets world -2147483648, which does not exist"));
     ASSERT_EQ(b.universe->worlds[0].wormholes.size(), 1u);
     EXPECT_FLOAT_EQ(b.universe->worlds[0].wormholes[0].getLoc().x, 9.0f);
 }
@@ -327,6 +329,9 @@ TEST(Worlds, NoWorldOrNoShipTypeStopsTheBuild) {
     Built noShip(Files{{"shipData.xml", "<ships/>"}});
     EXPECT_FALSE(noShip.starsBuilt);
     EXPECT_TRUE(noShip.printed("Error, shipData.xml holds no ship type"));
+    Built onlyBoats(Files{{"shipData.xml", "<ships><boat name=\"x\"/></ships>"}});
+    EXPECT_FALSE(onlyBoats.starsBuilt);
+    EXPECT_TRUE(onlyBoats.printed("Error, shipData.xml holds no ship type"));
 }
 
 TEST(Worlds, BuildingTwiceDoesNotDoubleTheTables) {
