@@ -6,8 +6,8 @@
 
 #include "clampedNumber.h"
 
-ContentFileReader::ContentFileReader(const XmlFile& file, std::string fileName)
-    : file(file), fileName(std::move(fileName)) {}
+ContentFileReader::ContentFileReader(const XmlFile& file)
+    : file(file), fileName(file.source().substr(file.source().find_last_of('/') + 1)) {}
 
 float ContentFileReader::number(XmlNode* node, const char* key) const {
     checkNumber(node, key);

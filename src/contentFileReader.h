@@ -10,8 +10,9 @@
 
 class ContentFileReader {
 public:
-    // `fileName` is how messages name the file, such as "universe.xml".
-    ContentFileReader(const XmlFile& file, std::string fileName);
+    // Messages name the file by its name without the folder, such as "universe.xml" or, for a
+    // loaded game, "universeSAV.xml".
+    explicit ContentFileReader(const XmlFile& file);
 
     // getValF's value: the number, or 0 when missing; text that is no number gives 0, reported.
     float number(XmlNode* node, const char* key) const;

@@ -61,7 +61,7 @@ void buildFactions(Universe& universe) {
 
 void buildProjectileTypes(Universe& universe) {
     XmlNode* root = universe.projectilesDoc.root();
-    ContentFileReader reader(universe.projectilesDoc, "projectiles.xml");
+    ContentFileReader reader(universe.projectilesDoc);
     const char* const knownTypes[] = {"projectile", nullptr};
     reportUnknownChildren(reader, root, knownTypes);
     for (XmlNode* node = root->first_node("projectile"); node; node = node->next_sibling("projectile")) {
@@ -118,7 +118,7 @@ void buildProjectileTypes(Universe& universe) {
 
 void buildShipTypes(Universe& universe) {
     XmlNode* root = universe.shipDataDoc.root();
-    ContentFileReader reader(universe.shipDataDoc, "shipData.xml");
+    ContentFileReader reader(universe.shipDataDoc);
     const char* const knownTypes[] = {"ship", nullptr};
     reportUnknownChildren(reader, root, knownTypes);
     for (XmlNode* node = root->first_node("ship"); node; node = node->next_sibling("ship")) {
@@ -303,7 +303,7 @@ bool initializeStars(Universe& universe, lua_State* L) {
     buildShipTypes(universe);
 
     universe.worlds.reserve(worldCount);
-    ContentFileReader reader(universe.universeDoc, "universe.xml");
+    ContentFileReader reader(universe.universeDoc);
     const char* const knownWorlds[] = {"world", nullptr};
     reportUnknownChildren(reader, universeRoot, knownWorlds);
     int number = 0;
@@ -327,7 +327,7 @@ std::unique_ptr<Player> initializePlayer(Universe& universe) {
     std::vector<unsigned> weapons;
     std::vector<luaStringPair> startData;
     point position{0.0f, 0.0f};
-    ContentFileReader reader(universe.playerDataDoc, "PlayerData.xml");
+    ContentFileReader reader(universe.playerDataDoc);
 
     for (XmlNode* child = root->first_node(); child; child = child->next_sibling()) {
         if (named(child, "position")) {

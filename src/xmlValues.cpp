@@ -178,6 +178,7 @@ bool XmlFile::parse(const std::string& text, const std::string& rootName, const 
         return false;
     }
     fresh.rootNode = root;
+    fresh.sourceName = label;
     swap(fresh);
     return true;
 }
@@ -187,4 +188,5 @@ void XmlFile::swap(XmlFile& other) {
     buffer.swap(other.buffer);
     document.swap(other.document);
     std::swap(rootNode, other.rootNode);
+    sourceName.swap(other.sourceName);
 }

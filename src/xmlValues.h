@@ -75,9 +75,12 @@ public:
     XmlDoc& doc() { return *document; }
     XmlNode* root() const { return rootNode; }
     const std::vector<char>& text() const { return buffer; }
+    // Where the text came from: the path given to load, or parse's label.
+    const std::string& source() const { return sourceName; }
 
 private:
     std::vector<char> buffer;
+    std::string sourceName;
     std::unique_ptr<XmlDoc> document = std::make_unique<XmlDoc>();
     XmlNode* rootNode = nullptr;
 };

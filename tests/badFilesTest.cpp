@@ -433,7 +433,11 @@ INSTANTIATE_TEST_SUITE_P(
                    false, "Loaded."},
         SaveDamage{"EntityAttributesMissing", UNIVERSE,
                    [](const std::string& t) { return replaced(t, "<projectileData [^>]*?(/?)>", "<projectileData shotType=\"0\"$1>"); },
-                   false, "Error, XML value lifetimeRemaining not present, and is required"}),
+                   false, "Error, XML value lifetimeRemaining not present, and is required"},
+        // The loader names the save's own file, not the content file the game started from.
+        SaveDamage{"UnknownElementInAWorld", UNIVERSE,
+                   [](const std::string& t) { return withChild(t, "world", "<comet/>"); }, false,
+                   "Error, universeSAV.xml line 2: unknown element <comet> left out"}),
     [](const testing::TestParamInfo<SaveDamage>& info) { return std::string(info.param.label); });
 
 // ---------------------------------------------------------------------------------------------
