@@ -162,7 +162,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<BadEntry>& info) { return std::string(info.param.label); });
 
 // Absurd numbers that the loader takes as they are (NaN, infinities, values past every range):
-// no message is specified for them, so all this proves is that nothing crashes or runs away.
+// the game has no message for them, so all this proves is that nothing crashes or runs away.
 class AbsurdContentNumbers : public testing::TestWithParam<BadEntry> {};
 
 TEST_P(AbsurdContentNumbers, NeverCrashTheGame) {
