@@ -6,6 +6,7 @@
 #include <iostream>
 #include <string>
 
+#include "clampedNumber.h"
 #include "glHeaders.h"
 #include "worldState.h"
 
@@ -16,14 +17,6 @@ const float MIN_SQUARED_DISTANCE = 2500.0f;
 const float MAX_SQUARED_DISTANCE = 2.5e9f;
 // The capacity hint is only a hint; an absurd one (no cost per well) must not allocate.
 const int MAX_RESERVE = 100000;
-
-// A saved whole number: written through the float formatter, so read as a float and truncated
-// towards zero, kept inside the int range.
-int savedInt(XmlNode* node, const char* name) {
-    double v = getValFND(node, name);
-    if (!(v == v)) return 0;
-    return static_cast<int>(std::max(-2147483648.0, std::min(2147483647.0, v)));
-}
 
 // Velocity change that the well gives an object at `where`; none when the object sits on the
 // well itself, where the direction is undefined. `inReach` is false beyond the cut-off.
@@ -48,18 +41,18 @@ GravityWall::GravityWall(int wallId, point where, gravToolPart toolPart, int res
 }
 
 GravityWall::GravityWall(XmlNode* node, Universe& universe) {
-    activeIndex = savedInt(node, "activeIndex");
+    activeIndex = clampedInt(getValFND(node, "activeIndex"));
     part.name = getValND(node, "gravToolName");
-    part.spacing = savedInt(node, "gravToolSpacing");
+    part.spacing = clampedInt(getValFND(node, "gravToolSpacing"));
     part.mass = getValFND(node, "gravToolMass");
     part.cost = getValFND(node, "gravToolCost");
-    part.lifetime = savedInt(node, "gravToolLifetime");
-    id = savedInt(node, "ID");
+    part.lifetime = clampedInt(getValFND(node, "gravToolLifetime"));
+    id = clampedInt(getValFND(node, "ID"));
     if (XmlNode* wells = node->first_node("wallNodes")) {
         for (XmlNode* well = wells->first_node(); well; well = well->next_sibling()) {
             if (well->type() != rapidxml::node_element) continue;
             wallNodes.push_back({getValFND(well, "x"), getValFND(well, "y"),
-                                 savedInt(well, "timeLeft"), getValFND(well, "strength")});
+                                 clampedInt(getValFND(well, "timeLeft")), getValFND(well, "strength")});
         }
     }
     // A corrupt index must neither skip the removal test nor reach outside the wells.

@@ -1,5 +1,6 @@
 #include "engineContext.h"
 
+#include "clampedNumber.h"
 #include "worldState.h"
 
 const char* const UNIVERSE_KEY = "thisUniverse";
@@ -23,7 +24,7 @@ int lastArguments(lua_State* L, int count, const char* function) {
     return top - count + 1;
 }
 
-int planetIdArgument(lua_State* L, int index) { return luaNumberToInt(luaL_checknumber(L, index), -1); }
+int planetIdArgument(lua_State* L, int index) { return clampedInt(luaL_checknumber(L, index), -1); }
 
 void pushNameList(lua_State* L, const std::vector<std::string>& names) {
     lua_createtable(L, static_cast<int>(names.size()), 0);

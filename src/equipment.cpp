@@ -2,6 +2,7 @@
 // EquipmentData.xml, with the Universe's fallback records when a name is not listed.
 #include <iostream>
 
+#include "clampedNumber.h"
 #include "worldState.h"
 
 namespace {
@@ -34,7 +35,7 @@ XmlNode* findEntry(XmlNode* root, const char* sectionName, const char* entryName
 
 // Reads an integer attribute (truncated) if present.
 void readInt(XmlNode* node, const char* key, int& field) {
-    if (checkVal(node, key)) field = truncateToInt(getValF(node, key));
+    if (checkVal(node, key)) field = clampedInt(getValF(node, key));
 }
 
 void readPart(XmlNode* node, gravToolPart& part) {

@@ -5,6 +5,8 @@
 
 #include <iostream>
 
+#include "clampedNumber.h"
+#include "contentFileReader.h"
 #include "worldState.h"
 
 namespace {
@@ -12,14 +14,23 @@ const float DEGREES_TO_RADIANS = 0.017444f;  // the projectile file's own factor
 
 bool named(const XmlNode* node, const char* name) { return std::string(node->name(), node->name_size()) == name; }
 
-int intAttribute(XmlNode* node, const char* key, int fallback) {
-    return checkVal(node, key) ? truncateToInt(getValF(node, key)) : fallback;
+// Text between elements is no element: the loaders pass over it without a word.
+bool isElement(const XmlNode* node) { return node->type() == rapidxml::node_element; }
+
+// Reports every child element of `node` not named in `known` (null-terminated).
+void reportUnknownChildren(const ContentFileReader& reader, XmlNode* node, const char* const* known) {
+    for (XmlNode* child = node->first_node(); child; child = child->next_sibling()) {
+        if (!isElement(child)) continue;
+        bool isKnown = false;
+        for (const char* const* name = known; *name; ++name) isKnown = isKnown || named(child, *name);
+        if (!isKnown) reader.unknownElement(child);
+    }
 }
 
 // An angle of the projectile file: degrees, negative ones wrapped once, in radians.
-float firingAngle(XmlNode* node, const char* key) {
+float firingAngle(const ContentFileReader& reader, XmlNode* node, const char* key) {
     if (!checkVal(node, key)) return -1.0f;
-    float degrees = getValF(node, key);
+    float degrees = reader.number(node, key);
     if (degrees < 0) degrees += 360.0f;
     return degrees * DEGREES_TO_RADIANS;
 }
@@ -50,27 +61,32 @@ void buildFactions(Universe& universe) {
 
 void buildProjectileTypes(Universe& universe) {
     XmlNode* root = universe.projectilesDoc.root();
+    ContentFileReader reader(universe.projectilesDoc);
+    const char* const knownTypes[] = {"projectile", nullptr};
+    reportUnknownChildren(reader, root, knownTypes);
     for (XmlNode* node = root->first_node("projectile"); node; node = node->next_sibling("projectile")) {
+        const char* const knownParts[] = {"fragment", nullptr};
+        reportUnknownChildren(reader, node, knownParts);
         projectileData type;
         type.name = getVal(node, "name", type.name);
-        type.cooldown = intAttribute(node, "cooldown", type.cooldown);
-        type.speed = getValF(node, "speed", type.speed);
-        type.lifetime = intAttribute(node, "lifetime", type.lifetime);
-        type.damage = getValF(node, "damage", type.damage);
-        type.homingRange = getValF(node, "homingRange", type.homingRange);
-        type.turnSpeed = getValF(node, "turnSpeed", type.turnSpeed);
+        type.cooldown = reader.wholeNumber(node, "cooldown", type.cooldown);
+        type.speed = reader.number(node, "speed", type.speed);
+        type.lifetime = reader.wholeNumber(node, "lifetime", type.lifetime);
+        type.damage = reader.number(node, "damage", type.damage);
+        type.homingRange = reader.number(node, "homingRange", type.homingRange);
+        type.turnSpeed = reader.number(node, "turnSpeed", type.turnSpeed);
         type.texture = universe.loadDynamicTexture(getVal(node, "texture", "bulletDot.png"), 1);
         std::cout << type.texture << " TEXT" << std::endl;
-        type.size = getValF(node, "size", type.size);
-        type.trailEffect = intAttribute(node, "trailEffect", type.trailEffect);
-        type.onDeathEffect = intAttribute(node, "onDeathEffect", type.onDeathEffect);
-        type.onHitEffect = intAttribute(node, "onHitEffect", type.onHitEffect);
-        type.minAngle = firingAngle(node, "minAngle");
-        type.maxAngle = firingAngle(node, "maxAngle");
-        type.grav = getValF(node, "grav", 1.0f) != 0.0f;
-        type.numProjectiles = intAttribute(node, "numProjectiles", type.numProjectiles);
-        type.spread = getValF(node, "spread", 0.0f) * DEGREES_TO_RADIANS;
-        type.uniformSpread = getValF(node, "uniformSpread", 1.0f) != 0.0f;
+        type.size = reader.number(node, "size", type.size);
+        type.trailEffect = reader.wholeNumber(node, "trailEffect", type.trailEffect);
+        type.onDeathEffect = reader.wholeNumber(node, "onDeathEffect", type.onDeathEffect);
+        type.onHitEffect = reader.wholeNumber(node, "onHitEffect", type.onHitEffect);
+        type.minAngle = firingAngle(reader, node, "minAngle");
+        type.maxAngle = firingAngle(reader, node, "maxAngle");
+        type.grav = reader.number(node, "grav", 1.0f) != 0.0f;
+        type.numProjectiles = reader.wholeNumber(node, "numProjectiles", type.numProjectiles);
+        type.spread = reader.number(node, "spread", 0.0f) * DEGREES_TO_RADIANS;
+        type.uniformSpread = reader.number(node, "uniformSpread", 1.0f) != 0.0f;
         type.onHitFragment = -1;
         type.onDeathFragment = -1;
         WEAPONDATA.push_back(type);
@@ -102,21 +118,26 @@ void buildProjectileTypes(Universe& universe) {
 
 void buildShipTypes(Universe& universe) {
     XmlNode* root = universe.shipDataDoc.root();
+    ContentFileReader reader(universe.shipDataDoc);
+    const char* const knownTypes[] = {"ship", nullptr};
+    reportUnknownChildren(reader, root, knownTypes);
     for (XmlNode* node = root->first_node("ship"); node; node = node->next_sibling("ship")) {
+        const char* const knownParts[] = {"trail", "weapon", nullptr};
+        reportUnknownChildren(reader, node, knownParts);
         shipDataStruct type;
         type.name = getVal(node, "name");
-        type.aiType = static_cast<short>(intAttribute(node, "aiType", type.aiType));
+        type.aiType = static_cast<short>(reader.wholeNumber(node, "aiType", type.aiType));
         type.texture = checkVal(node, "texture") ? universe.loadDynamicTexture(getVal(node, "texture"), 1) : 0;
-        type.thrust = getValF(node, "thrust", type.thrust);
-        type.hitpoints = getValF(node, "hitpoints", type.hitpoints);
+        type.thrust = reader.number(node, "thrust", type.thrust);
+        type.hitpoints = reader.number(node, "hitpoints", type.hitpoints);
         for (XmlNode* trail = node->first_node("trail"); trail; trail = trail->next_sibling("trail")) {
             type.trailName = getVal(trail, "name");
-            type.red = getValF(trail, "red", 1.0f);
-            type.green = getValF(trail, "green", 1.0f);
-            type.blue = getValF(trail, "blue", 1.0f);
-            type.length = intAttribute(trail, "length", 500);
+            type.red = reader.number(trail, "red", 1.0f);
+            type.green = reader.number(trail, "green", 1.0f);
+            type.blue = reader.number(trail, "blue", 1.0f);
+            type.length = reader.wholeNumber(trail, "length", 500);
         }
-        type.size = getValF(node, "size", type.size);
+        type.size = reader.number(node, "size", type.size);
         universe.shipTypes.push_back(type);
 
         shipDataStruct& added = universe.shipTypes.back();
@@ -127,13 +148,13 @@ void buildShipTypes(Universe& universe) {
     }
 }
 
-planetData readPlanetRecord(XmlNode* node) {
+planetData readPlanetRecord(const ContentFileReader& reader, XmlNode* node) {
     planetData data;
     data.name = getVal(node, "name", "Default");
     for (const PlanetIntField& field : planetIntFields())
-        data.*field.member = intAttribute(node, field.key, data.*field.member);
+        data.*field.member = reader.wholeNumber(node, field.key, data.*field.member);
     for (const PlanetFloatField& field : planetFloatFields())
-        data.*field.member = getValF(node, field.key, data.*field.member);
+        data.*field.member = reader.number(node, field.key, data.*field.member);
     return data;
 }
 
@@ -145,19 +166,39 @@ std::vector<luaStringPair> readExtraData(XmlNode* node) {
     return pairs;
 }
 
-Star buildStar(Universe& universe, XmlNode* node) {
-    Star star({getValF(node, "xcoord"), getValF(node, "ycoord")}, getValF(node, "radius"), getValF(node, "density"),
-              truncateToInt(getValF(node, "texture")), getVal(node, "name"));
+// A planet's figures as universe.xml gives them, each 0 when missing.
+PlanetFigures readPlanetFigures(const ContentFileReader& reader, XmlNode* node, int id) {
+    PlanetFigures figures;
+    figures.id = id;
+    figures.radius = reader.number(node, "radius");
+    figures.density = reader.number(node, "density");
+    figures.orbitRadius = reader.number(node, "orbitRadius");
+    figures.orbitSpeed = reader.number(node, "orbitSpeed");
+    figures.initLoc = reader.number(node, "initLoc");
+    figures.rotationalSpeed = reader.number(node, "rotationalSpeed");
+    figures.initRot = reader.number(node, "initRot");
+    figures.texture = clampedInt(reader.number(node, "texture"));
+    return figures;
+}
+
+Star buildStar(Universe& universe, const ContentFileReader& reader, XmlNode* node) {
+    const char* const knownBodies[] = {"planet", nullptr};
+    reportUnknownChildren(reader, node, knownBodies);
+    point where{reader.number(node, "xcoord"), reader.number(node, "ycoord")};
+    float radius = reader.number(node, "radius");
+    float density = reader.number(node, "density");
+    int texture = clampedInt(reader.number(node, "texture"));
+    Star star(where, radius, density, texture, getVal(node, "name"));
     for (XmlNode* planetNode = node->first_node("planet"); planetNode;
          planetNode = planetNode->next_sibling("planet")) {
-        planetData data = readPlanetRecord(planetNode);
+        // Price lists are read by the market and shipyard scripts, from the document itself.
+        const char* const knownParts[] = {"extraData", "tradeGood", "equipment", nullptr};
+        reportUnknownChildren(reader, planetNode, knownParts);
+        planetData data = readPlanetRecord(reader, planetNode);
         std::cout << "NAME: " << data.name << std::endl;
         std::vector<luaStringPair> extra = readExtraData(planetNode);
-        Planet planet(static_cast<int>(universe.planetIndex.size()), getValF(planetNode, "radius"),
-                      getValF(planetNode, "density"), getValF(planetNode, "orbitRadius"),
-                      getValF(planetNode, "orbitSpeed"), getValF(planetNode, "initLoc"),
-                      getValF(planetNode, "rotationalSpeed"), getValF(planetNode, "initRot"),
-                      truncateToInt(getValF(planetNode, "texture")), getVal(planetNode, "name"), data, extra);
+        PlanetFigures figures = readPlanetFigures(reader, planetNode, static_cast<int>(universe.planetIndex.size()));
+        Planet planet(figures, getVal(planetNode, "name"), data, extra);
         star.addPlanet(planet);
         universe.planetIndex.push_back(nullptr);
     }
@@ -165,27 +206,29 @@ Star buildStar(Universe& universe, XmlNode* node) {
 }
 
 // Builds world `number` from its element; saved entities are moved out of the document.
-void buildWorld(Universe& universe, XmlNode* node, int number, int worldCount) {
-    universe.worlds.emplace_back(getVal(node, "name"), truncateToInt(getValF(node, "size")));
+void buildWorld(Universe& universe, const ContentFileReader& reader, XmlNode* node, int number, int worldCount) {
+    universe.worlds.emplace_back(getVal(node, "name"), clampedInt(reader.number(node, "size")));
     std::vector<XmlNode*> consumed;
     for (XmlNode* child = node->first_node(); child; child = child->next_sibling()) {
         WorldState& world = universe.worlds.back();
         if (named(child, "star")) {
-            world.stars.push_back(buildStar(universe, child));
+            world.stars.push_back(buildStar(universe, reader, child));
         } else if (named(child, "wormhole")) {
-            int target = truncateToInt(getValF(child, "targetWorld"));
+            int target = clampedInt(reader.number(child, "targetWorld"));
             if (target < 0 || target >= worldCount) {
                 std::cout << "Error, wormhole in world " << world.name << " targets world " << target
                           << ", which does not exist" << std::endl;
                 continue;
             }
-            world.wormholes.emplace_back(number, getValF(child, "xcoord"), getValF(child, "ycoord"),
-                                         getValF(child, "radius"), target, getValF(child, "targetXcoord"),
-                                         getValF(child, "targetYcoord"), universe.shaderList);
+            point mouth{reader.number(child, "xcoord"), reader.number(child, "ycoord")};
+            float radius = reader.number(child, "radius");
+            point exit{reader.number(child, "targetXcoord"), reader.number(child, "targetYcoord")};
+            world.wormholes.emplace_back(number, mouth.x, mouth.y, radius, target, exit.x, exit.y,
+                                         universe.shaderList);
         } else if (named(child, "projectileData")) {
             consumed.push_back(child);
             // Without a type the shot is restored as type 0, reporting the missing value.
-            int type = truncateToInt(getValF(child, "shotType", 0.0f));
+            int type = clampedInt(getValF(child, "shotType", 0.0f));
             if (type < 0 || static_cast<size_t>(type) >= WEAPONDATA.size()) {
                 std::cout << "Error, saved projectile in world " << world.name << " has shot type "
                           << getVal(child, "shotType") << ", which does not exist" << std::endl;
@@ -205,6 +248,8 @@ void buildWorld(Universe& universe, XmlNode* node, int number, int worldCount) {
         } else if (named(child, "gravWallData")) {
             consumed.push_back(child);
             world.gravityWalls.emplace_back(child, universe);
+        } else if (isElement(child)) {
+            reader.unknownElement(child);
         }
     }
     // Entities are not content: the document must hold only static content between saves.
@@ -258,9 +303,12 @@ bool initializeStars(Universe& universe, lua_State* L) {
     buildShipTypes(universe);
 
     universe.worlds.reserve(worldCount);
+    ContentFileReader reader(universe.universeDoc);
+    const char* const knownWorlds[] = {"world", nullptr};
+    reportUnknownChildren(reader, universeRoot, knownWorlds);
     int number = 0;
     for (XmlNode* world = universeRoot->first_node("world"); world; world = world->next_sibling("world"))
-        buildWorld(universe, world, number++, worldCount);
+        buildWorld(universe, reader, world, number++, worldCount);
 
     std::cout << "Done slotting XML into real world data" << std::endl;
     for (WorldState& world : universe.worlds) world.luaState = L;
@@ -279,10 +327,12 @@ std::unique_ptr<Player> initializePlayer(Universe& universe) {
     std::vector<unsigned> weapons;
     std::vector<luaStringPair> startData;
     point position{0.0f, 0.0f};
+    ContentFileReader reader(universe.playerDataDoc);
 
     for (XmlNode* child = root->first_node(); child; child = child->next_sibling()) {
         if (named(child, "position")) {
-            position = {getValF(child, "x"), getValF(child, "y")};
+            float x = reader.number(child, "x");
+            position = {x, reader.number(child, "y")};
         } else if (named(child, "engine")) {
             engine = universe.getEngineData(getVal(child, "name"));
         } else if (named(child, "hull")) {
@@ -301,6 +351,8 @@ std::unique_ptr<Player> initializePlayer(Universe& universe) {
         } else if (named(child, "extraData")) {
             // The script's starting values for the player, such as its credits.
             for (auto& pair : xmlAttributePairs(child)) startData.push_back({pair.first, pair.second});
+        } else if (isElement(child)) {
+            reader.unknownElement(child);
         }
     }
 

@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "basics.h"
+#include "clampedNumber.h"
 
 void registryInsert(lua_State* L, float& value, const char* key) { registryInsertPointer(L, &value, key); }
 
@@ -91,7 +92,7 @@ void pushField(lua_State* L, const char* key, int stackIndex) {
 void pullLuaTable(lua_State* L, const char* key, int& target) {
     pushField(L, key, -1);
     if (!lua_isnil(L, -1)) {
-        target = luaNumberToInt(lua_tonumber(L, -1));
+        target = clampedInt(lua_tonumber(L, -1));
     }
     lua_pop(L, 1);
 }
@@ -239,14 +240,6 @@ std::string luaErrorText(lua_State* L, int stackIndex) {
         return result;
     }
     return std::string("(error value of type ") + lua_typename(L, type) + ")";
-}
-
-int luaNumberToInt(double value, int nanValue) {
-    // Converting NaN or a value beyond the int range would be undefined behaviour.
-    if (value != value) return nanValue;
-    if (value >= 2147483647.0) return 2147483647;
-    if (value <= -2147483648.0) return -2147483647 - 1;
-    return static_cast<int>(value);
 }
 
 int refuseCall(lua_State* L, const std::string& reason) {

@@ -35,8 +35,6 @@ void luaDisplay(lua_State* L, int stackIndex);
 void stackDump(lua_State* L);
 // Text of an error value for messages (an error object need not be a string).
 std::string luaErrorText(lua_State* L, int stackIndex);
-// A Lua number truncated toward zero and clamped to the int range; NaN gives `nanValue`.
-int luaNumberToInt(double value, int nanValue = 0);
 
 // How an engine function turns a bad argument down without a Lua error: prints "Error, <reason>"
 // for the modder and answers nil and the reason (2 results).

@@ -28,14 +28,13 @@ point orbitPoint(point starLoc, float angle, float orbitRadius) {
 }
 }  // namespace
 
-Planet::Planet(int id, float radius, float density, float orbitRadius, float orbitSpeed, float initLoc,
-               float rotationalSpeed, float initRot, int texture, std::string name, planetData data,
-               std::vector<luaStringPair> extraData)
-    : id(id), radius(radius), density(density * GRAVITYMULTIPLIER), orbitRadius(orbitRadius),
-      orbitSpeed(static_cast<float>(orbitSpeed * DEGREES_TO_RADIANS)),
-      orbitAngle(static_cast<float>(initLoc * DEGREES_TO_RADIANS)), rotationalSpeed(rotationalSpeed),
-      rotation(initRot), texture(texture), name(std::move(name)),
-      volume(static_cast<float>(static_cast<double>(radius) * radius * radius * SPHERE_FACTOR)),
+Planet::Planet(const PlanetFigures& figures, std::string name, planetData data, std::vector<luaStringPair> extraData)
+    : id(figures.id), radius(figures.radius), density(figures.density * GRAVITYMULTIPLIER),
+      orbitRadius(figures.orbitRadius), orbitSpeed(static_cast<float>(figures.orbitSpeed * DEGREES_TO_RADIANS)),
+      orbitAngle(static_cast<float>(figures.initLoc * DEGREES_TO_RADIANS)),
+      rotationalSpeed(figures.rotationalSpeed), rotation(figures.initRot), texture(figures.texture),
+      name(std::move(name)),
+      volume(static_cast<float>(static_cast<double>(figures.radius) * figures.radius * figures.radius * SPHERE_FACTOR)),
       data(std::move(data)), extraData(std::move(extraData)) {
     std::cout << this->name << std::endl;
 }

@@ -11,13 +11,24 @@
 class Player;
 class WorldState;
 
-// Constructed with the content file's values (density as written, angles in degrees, speeds per
-// ms); keeps density x GRAVITYMULTIPLIER and the orbit in radians.
+// A planet's body, orbit and spin in the content file's units: density as written, angles in
+// degrees, speeds in degrees per ms. Named fields, so that no two figures can change places.
+struct PlanetFigures {
+    int id = 0;
+    float radius = 0.0f;
+    float density = 0.0f;
+    float orbitRadius = 0.0f;
+    float orbitSpeed = 0.0f;
+    float initLoc = 0.0f;
+    float rotationalSpeed = 0.0f;
+    float initRot = 0.0f;
+    int texture = 0;
+};
+
+// Keeps density x GRAVITYMULTIPLIER and the orbit in radians.
 class Planet {
 public:
-    Planet(int id, float radius, float density, float orbitRadius, float orbitSpeed, float initLoc,
-           float rotationalSpeed, float initRot, int texture, std::string name, planetData data,
-           std::vector<luaStringPair> extraData);
+    Planet(const PlanetFigures& figures, std::string name, planetData data, std::vector<luaStringPair> extraData);
 
     void update(WorldState& world, Player* player, int dt, point starLoc);
     // Moves the planet to where `t` ms of orbit and spin put it (used after loading a game).

@@ -10,6 +10,7 @@
 #include <iostream>
 
 #include "basics.h"
+#include "clampedNumber.h"
 #include "effectLayer.h"
 #include "glHeaders.h"
 #include "planet.h"
@@ -18,6 +19,7 @@
 #include "ship.h"
 #include "star.h"
 #include "textures.h"
+#include "worldEdge.h"
 #include "worldState.h"
 
 namespace {
@@ -35,15 +37,6 @@ constexpr int LANDED_TIMEOUT = 300;
 
 // A capacity hint for a new gravity wall; the wall grows past it if it must.
 constexpr int MAX_WELL_RESERVE = 4096;
-
-// Whole number of a saved value, truncated toward zero; out-of-range values are clamped so a
-// corrupt save cannot trigger an undefined conversion.
-int truncatedInt(double v) {
-    if (!(v == v)) return 0;
-    if (v >= static_cast<double>(INT_MAX)) return INT_MAX;
-    if (v <= static_cast<double>(INT_MIN)) return INT_MIN;
-    return static_cast<int>(v);
-}
 
 unsigned truncatedUnsigned(double v) {
     if (!(v > 0.0)) return 0;
@@ -97,21 +90,21 @@ Player::Player(XmlNode* node, Universe& universe) : position{0.0f, 0.0f}, input(
     isClear = getValFND(node, "isClear") != 0.0f;
     engineName = getValND(node, "engineName");
     hullName = getValND(node, "hullName");
-    leftDelay = truncatedInt(getValFND(node, "leftDelay"));
-    rightDelay = truncatedInt(getValFND(node, "rightDelay"));
-    activeGravNum = truncatedInt(getValFND(node, "activeGravNum"));
+    leftDelay = clampedInt(getValFND(node, "leftDelay"));
+    rightDelay = clampedInt(getValFND(node, "rightDelay"));
+    activeGravNum = clampedInt(getValFND(node, "activeGravNum"));
     gravCharge = getValFND(node, "gravCharge");
     std::string gravToolName = getValND(node, "gravToolName");
     activeWeaponIndex = truncatedUnsigned(getValFND(node, "activeWeaponIndex"));
     // A ship saved on a planet starts in flight: the landing is not restored.
     landed = false;
-    landedTimeout = truncatedInt(getValFND(node, "landedTimeout"));
+    landedTimeout = clampedInt(getValFND(node, "landedTimeout"));
     velocity.x = getValFND(node, "xSpd");
     velocity.y = getValFND(node, "ySpd");
     theta = getValFND(node, "theta");
     hitpoints = getValFND(node, "hitpoints");
-    activeWorld = truncatedInt(getValFND(node, "activeWorld"));
-    planetId = truncatedInt(getValFND(node, "planetId"));
+    activeWorld = clampedInt(getValFND(node, "activeWorld"));
+    planetId = clampedInt(getValFND(node, "planetId"));
     keysOn = getValFND(node, "keysOn") != 0.0f;
     for (double v : readIndexedList(node, "gunCooling")) gunCooling.push_back(truncatedUnsigned(v));
     for (double v : readIndexedList(node, "armament")) armament.push_back(truncatedUnsigned(v));
@@ -266,22 +259,7 @@ void Player::update(int dt, point mouse, unsigned char buttons, WorldState& worl
 
     position.x += velocity.x * dt;
     position.y += velocity.y * dt;
-    if (position.x > XBOUND) {
-        position.x = 100000.0f;
-        velocity.x = 0.0f;
-    }
-    if (position.x < -XBOUND) {
-        position.x = -100000.0f;
-        velocity.x = 0.0f;
-    }
-    if (position.y > YBOUND) {
-        position.y = 100000.0f;
-        velocity.y = 0.0f;
-    }
-    if (position.y < -YBOUND) {
-        position.y = -100000.0f;
-        velocity.y = 0.0f;
-    }
+    keepInsideWorld(position, velocity, EdgeStop::wholeComponent);
 
     glowTrail.update(position, dt);
 

@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "basics.h"
+#include "clampedNumber.h"
 #include "glHeaders.h"
 #include "shipIndex.h"
 #include "spriteBatch.h"
@@ -26,15 +27,8 @@ constexpr float HOMING_DRAG = 0.003f;
 // The most shots one world holds at once.
 constexpr size_t MAX_PROJECTILES_PER_WORLD = 5000;
 
-int truncatedInt(double v) {
-    if (!(v == v)) return 0;
-    if (v >= static_cast<double>(INT_MAX)) return INT_MAX;
-    if (v <= static_cast<double>(INT_MIN)) return INT_MIN;
-    return static_cast<int>(v);
-}
-
 short truncatedShort(double v) {
-    int i = truncatedInt(v);
+    int i = clampedInt(v);
     if (i > SHRT_MAX) return SHRT_MAX;
     if (i < SHRT_MIN) return SHRT_MIN;
     return static_cast<short>(i);
@@ -53,7 +47,7 @@ float spreadBearing(const projectileData& row, float bearing, int i) {
         return bearing + row.spread / (row.numProjectiles - 1) * i - row.spread / 2.0f;
     // Random offsets in steps of 0.02 radians; a spread narrower than one step has no room for
     // an offset, so the shot flies straight.
-    int steps = truncatedInt(row.spread * 50.0f);
+    int steps = clampedInt(row.spread * 50.0f);
     if (steps == 0) return bearing;
     return bearing + (randomDraw() % steps) / 50.0f - row.spread / 2.0f;
 }
@@ -83,11 +77,11 @@ Projectile::Projectile(XmlNode* node, Universe& universe)
       lifetimeRemaining(0),
       velocity{getValFND(node, "xSpd"), getValFND(node, "ySpd")},
       faction(0) {
-    lifetimeRemaining = truncatedInt(getValFND(node, "lifetimeRemaining"));
+    lifetimeRemaining = clampedInt(getValFND(node, "lifetimeRemaining"));
     theta = getValFND(node, "theta");
-    shotType = truncatedInt(getValFND(node, "shotType"));
+    shotType = clampedInt(getValFND(node, "shotType"));
     faction = truncatedShort(getValFND(node, "faction"));
-    targetedShipID = truncatedInt(getValFND(node, "targetedShipID"));
+    targetedShipID = clampedInt(getValFND(node, "targetedShipID"));
     for (double v : readIndexedList(node, "personalRelations")) personalRelations.push_back(truncatedShort(v));
     if (!typeRow(shotType))
         std::cout << "Error, saved projectile has unknown type " << shotType << " and is dropped" << std::endl;

@@ -10,6 +10,7 @@
 #include <iostream>
 #include <iterator>
 
+#include "clampedNumber.h"
 #include "loadGalaxy.h"
 #include "saveSlot.h"
 #include "startLua.h"
@@ -92,9 +93,9 @@ void Universe::restoreCourse() {
     // The whole text must be the number: "nonsense" is not planet 0.
     char* end = nullptr;
     const double id = std::strtod(text.c_str(), &end);
-    if (!text.empty() && *end == '\0' && id >= 0.0 && id == static_cast<double>(truncateToInt(id)) &&
+    if (!text.empty() && *end == '\0' && id >= 0.0 && id == static_cast<double>(clampedInt(id)) &&
         id < static_cast<double>(planetIndex.size()))
-        course.set(truncateToInt(id));
+        course.set(clampedInt(id));
     else
         std::cout << "Error, the saved course leads to planet " << text << ", which does not exist; no course is set"
                   << std::endl;
@@ -193,7 +194,7 @@ bool Universe::loadGame(const std::string& name, lua_State* L) {
     if (worldCount == 0) return refuse(universePath + ": it holds no world");
     // Read as the player reads it (a float, truncated): "1e9" must not pass here as 1. A missing
     // number is reported by the player and reads as world 0, which always exists.
-    long activeWorld = truncateToInt(getValF(newPlayer.root(), "activeWorld"));
+    long activeWorld = clampedInt(getValF(newPlayer.root(), "activeWorld"));
     if (activeWorld < 0 || activeWorld >= worldCount)
         return refuse(playerPath + ": the player is in world " + std::to_string(activeWorld) + ", which does not exist");
 

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <iostream>
 
+#include "clampedNumber.h"
 #include "defaultVals.h"
 #include "basics.h"
 #include "glHeaders.h"
@@ -13,6 +14,7 @@
 #include "projectile.h"
 #include "shipPass.h"
 #include "timerClasses.h"
+#include "worldEdge.h"
 #include "worldState.h"
 
 namespace {
@@ -51,14 +53,6 @@ point safeNormalize(point p) {
 short toAttitude(double v) {
     v = std::max(-32768.0, std::min(32767.0, v));
     return static_cast<short>(v);
-}
-
-// A saved whole number: written through the float formatter, so read as a float and truncated
-// towards zero, kept inside the int range.
-int savedInt(XmlNode* node, const char* name) {
-    double v = getValFND(node, name);
-    if (!(v == v)) return 0;
-    return static_cast<int>(std::max(-2147483648.0, std::min(2147483647.0, v)));
 }
 
 // Whether row `a`, column `b` exists in the matrix.
@@ -148,8 +142,8 @@ Ship::Ship(XmlNode* node, Universe& universe) : id(universe.getNewShipID()) {
     velocity.x = getValFND(node, "xSpd");
     velocity.y = getValFND(node, "ySpd");
     theta = getValFND(node, "theta");
-    aiType = savedInt(node, "aiType");
-    long savedFaction = savedInt(node, "faction");
+    aiType = clampedInt(getValFND(node, "aiType"));
+    long savedFaction = clampedInt(getValFND(node, "faction"));
     hitpoints = getValFND(node, "hitpoints");
     shipType = getValND(node, "shiptype");
     // A negative number would wrap to a huge one; checkFaction then turns it into faction 0.
@@ -240,23 +234,7 @@ bool Ship::update(int dt, int now, Universe& universe, Player* player, ShipPass*
     velocity.y += gravity.y;
     position.x += velocity.x * dt;
     position.y += velocity.y * dt;
-    // Only the outward component is stopped, so a ship can slide along the edge.
-    if (position.x > XBOUND) {
-        position.x = XBOUND;
-        if (velocity.x > 0.0f) velocity.x = 0.0f;
-    }
-    if (position.x < -XBOUND) {
-        position.x = -XBOUND;
-        if (velocity.x < 0.0f) velocity.x = 0.0f;
-    }
-    if (position.y > YBOUND) {
-        position.y = YBOUND;
-        if (velocity.y > 0.0f) velocity.y = 0.0f;
-    }
-    if (position.y < -YBOUND) {
-        position.y = -YBOUND;
-        if (velocity.y < 0.0f) velocity.y = 0.0f;
-    }
+    keepInsideWorld(position, velocity, EdgeStop::outwardOnly);
 
     glowTrail.update(position, dt);
     if (pass)

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "clampedNumber.h"
 #include "engineContext.h"
 #include "loadGalaxy.h"
 #include "ship.h"
@@ -129,7 +130,7 @@ int spawnShip(lua_State* L) {
     if (!universe) return luaL_error(L, "spawnShip: the engine is not ready");
 
     point position{getLuaTableFloat(L, "x", first + 2), getLuaTableFloat(L, "y", first + 2)};
-    int faction = luaNumberToInt(factionValue, -1);
+    int faction = clampedInt(factionValue, -1);
     int nameType = lua_type(L, first);
     bool hasName = nameType == LUA_TSTRING || nameType == LUA_TNUMBER;
     std::string name;

@@ -14,7 +14,7 @@ std::vector<unsigned> uiTextures;
 namespace {
 
 // World and HUD images in slot order; content and code refer to these slots by number.
-const char* const WORLD_FILES[] = {
+const std::vector<std::string> WORLD_FILES = {
     "player.png",      "mouse.png",      "enemy.png",          "explosion.png",   "laser.png",
     "bulletDot.png",   "fragment.png",   "blast.png",          "shockwaveBullet.png", "dust.png",
     "mars.png",        "radar.png",      "enemyRadar.png",     "playerRadar.png", "bluestar.png",
@@ -22,7 +22,7 @@ const char* const WORLD_FILES[] = {
     "whiteDot.png",    "cloud.png",      "smokeColors.png",    "background2.png",
 };
 
-const char* const UI_FILES[] = {
+const std::vector<std::string> UI_FILES = {
     "buttonUp.png", "buttonSel.png", "buttonDown.png", "buttonDownSel.png", "arrow.png",
 };
 
@@ -57,10 +57,14 @@ void loadSingleTexture(const std::string& fileName, std::vector<unsigned>& list,
     list.push_back(loadSingleTexture(fileName, mode));
 }
 
+const std::vector<std::string>& worldTextureFiles() { return WORLD_FILES; }
+
+const std::vector<std::string>& uiTextureFiles() { return UI_FILES; }
+
 void loadTextures() {
     glEnable(GL_TEXTURE_2D);
     int slot = 0;
-    for (const char* file : WORLD_FILES) {
+    for (const std::string& file : WORLD_FILES) {
         loadSingleTexture(file, textures, slot == NO_MIPMAP_SLOT ? 0 : 1);
         // Only a texture that loaded is bound now; a failed slot must not change another's wrap.
         if (slot == REPEATING_SLOT && textures.back() != 0) {
@@ -75,8 +79,8 @@ void loadTextures() {
 }
 
 void loadUITextures() {
-    for (const char* file : UI_FILES) {
-        unsigned texture = SOIL_load_OGL_texture(file, SOIL_LOAD_AUTO, SOIL_CREATE_NEW_ID, MIPMAP_FLAGS);
+    for (const std::string& file : UI_FILES) {
+        unsigned texture = SOIL_load_OGL_texture(file.c_str(), SOIL_LOAD_AUTO, SOIL_CREATE_NEW_ID, MIPMAP_FLAGS);
         if (texture == 0)
             std::cout << "SOIL loading error on " << file << ": " << SOIL_last_result() << std::endl;
         else

@@ -12,6 +12,9 @@ unsigned loadSingleTexture(const std::string& fileName, int mode);
 void loadSingleTexture(const std::string& fileName, std::vector<unsigned>& list, int mode);
 void loadTextures();
 void loadUITextures();
+// The image files of the world/HUD set and of the UI set, in slot order.
+const std::vector<std::string>& worldTextureFiles();
+const std::vector<std::string>& uiTextureFiles();
 // Texture name at a slot of `textures`, or 0 for a slot that does not exist.
 unsigned textureSlot(int slot);
 // Texture name at a slot of `uiTextures`, or 0 for a slot that does not exist.

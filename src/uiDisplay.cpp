@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "basics.h"
+#include "clampedNumber.h"
 #include "luaTables.h"
 #include "scriptGuard.h"
 #include "worldState.h"
@@ -19,7 +20,7 @@ const char* const TYPE_NAMES[] = {"button", "slider", "bar", "scroller", "box", 
 // message) when the export is too short for its kind.
 bool pushReport(lua_State* L, const uiDisplayBase& element, const std::vector<float>& f,
                 const std::vector<std::string>& s) {
-    int kind = luaNumberToInt(f[0]);
+    int kind = clampedInt(f[0]);
     auto corners = [&]() {
         pushFloatOnTable(L, "x1", f[1]);
         pushFloatOnTable(L, "y1", f[2]);
@@ -109,7 +110,7 @@ bool pushReport(lua_State* L, const uiDisplayBase& element, const std::vector<fl
 // The font at a script-given index; font 0 stands in for an index outside the list.
 Font* pickFont(const std::vector<Font*>& fonts, double index) {
     if (fonts.empty()) return nullptr;
-    int i = luaNumberToInt(index);
+    int i = clampedInt(index);
     if (i < 0 || static_cast<size_t>(i) >= fonts.size()) return fonts[0];
     return fonts[i];
 }
@@ -193,7 +194,7 @@ bool uiDisplay::update(Universe& universe, std::vector<Font*> fonts, lua_State* 
             std::cout << "Error, no floats returned from exportVals call, failed element export" << std::endl;
             continue;
         }
-        std::cout << "i:" << i << ", type" << luaNumberToInt(floats[0]) << std::endl;
+        std::cout << "i:" << i << ", type" << clampedInt(floats[0]) << std::endl;
         if (pushReport(L, *elements[i], floats, strings)) ++pushed;
     }
 
@@ -258,7 +259,7 @@ void addElement(Universe& universe, std::vector<Font*> fonts, lua_State* L) {
         case 1:
             element = std::make_unique<uiButton>(x1, y1, x2, y2, pickFont(fonts, getLuaTableFloat(L, "font", -1)),
                                                  getLuaTableString(L, "text", -1),
-                                                 luaNumberToInt(getLuaTableFloat(L, "initialState", -1)));
+                                                 clampedInt(getLuaTableFloat(L, "initialState", -1)));
             break;
         case 2:
             element = std::make_unique<uiSlider>(x1, y1, x2, y2, getLuaTableFloat(L, "arrowWidth", -1),

@@ -4,6 +4,7 @@
 
 #include <iostream>
 
+#include "clampedNumber.h"
 #include "textures.h"
 
 namespace {
@@ -96,9 +97,9 @@ void Universe::applyDefaultEquipment() {
             if (getVal(entry, "name") != "default") continue;
             defaultHull.name = getVal(entry, "name");
             defaultHull.mass = getValF(entry, "mass", defaultHull.mass);
-            if (checkVal(entry, "hitpoints")) defaultHull.hitpoints = truncateToInt(getValF(entry, "hitpoints"));
+            if (checkVal(entry, "hitpoints")) defaultHull.hitpoints = clampedInt(getValF(entry, "hitpoints"));
             defaultHull.size = getValF(entry, "size", defaultHull.size);
-            if (checkVal(entry, "cargo")) defaultHull.cargo = truncateToInt(getValF(entry, "cargo"));
+            if (checkVal(entry, "cargo")) defaultHull.cargo = clampedInt(getValF(entry, "cargo"));
         }
     }
 }

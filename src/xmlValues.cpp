@@ -94,13 +94,6 @@ void addAttribValue(XmlDoc& doc, XmlNode* node, const std::string& name, float v
     addAttribValue(doc, node, name.c_str(), toString(value));
 }
 
-int truncateToInt(double value) {
-    if (std::isnan(value)) return 0;
-    if (value >= static_cast<double>(INT_MAX)) return INT_MAX;
-    if (value <= static_cast<double>(INT_MIN)) return INT_MIN;
-    return static_cast<int>(value);
-}
-
 bool isAttributeName(const std::string& key) {
     if (key.empty()) return false;
     for (char c : key)
@@ -185,6 +178,7 @@ bool XmlFile::parse(const std::string& text, const std::string& rootName, const 
         return false;
     }
     fresh.rootNode = root;
+    fresh.sourceName = label;
     swap(fresh);
     return true;
 }
@@ -194,4 +188,5 @@ void XmlFile::swap(XmlFile& other) {
     buffer.swap(other.buffer);
     document.swap(other.document);
     std::swap(rootNode, other.rootNode);
+    sourceName.swap(other.sourceName);
 }

@@ -29,10 +29,6 @@ void addAttribValue(XmlDoc& doc, XmlNode* node, const char* name, float value);
 void addAttribValue(XmlDoc& doc, XmlNode* node, const char* name, const std::string& value);
 void addAttribValue(XmlDoc& doc, XmlNode* node, const std::string& name, float value);
 
-// A number from content or a save as a whole number: truncated toward zero, clamped to the
-// int range, and 0 for NaN (a plain cast would be undefined for those).
-int truncateToInt(double value);
-
 // Whether `key` can be written as an attribute name that reads back as the same key.
 bool isAttributeName(const std::string& key);
 
@@ -79,9 +75,12 @@ public:
     XmlDoc& doc() { return *document; }
     XmlNode* root() const { return rootNode; }
     const std::vector<char>& text() const { return buffer; }
+    // Where the text came from: the path given to load, or parse's label.
+    const std::string& source() const { return sourceName; }
 
 private:
     std::vector<char> buffer;
+    std::string sourceName;
     std::unique_ptr<XmlDoc> document = std::make_unique<XmlDoc>();
     XmlNode* rootNode = nullptr;
 };

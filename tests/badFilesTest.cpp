@@ -110,100 +110,94 @@ INSTANTIATE_TEST_SUITE_P(EveryFile, UnreadableContent,
                          });
 
 // ---------------------------------------------------------------------------------------------
-// Content that parses but holds bad entries: each is reported with a message; the game builds
-// and plays unless nothing playable is left.
+// Content that parses but holds bad entries: the game builds and plays unless nothing playable
+// is left, and what built saves and loads again. How the loader reads and reports each entry is
+// tested in loadGalaxyTest.cpp; here is what the game makes of it afterwards.
 
 struct BadEntry {
     const char* label;
     const char* file;
     const char* text;
-    const char* message;  // expected in the output
-    bool builds;
+    const char* message;  // expected in the output of building; null for entries read without a word
 };
 
 void PrintTo(const BadEntry& entry, std::ostream* out) { *out << entry.label; }
 
+// A few frames of play, then a save and its load; both must work.
+void expectPlaysAndSaves(Universe& universe) {
+    bool played = false;
+    std::string out = captureOutput([&] { played = playFrames(universe, 12); });
+    EXPECT_TRUE(played) << out;
+    bool saved = false, loaded = false;
+    out = captureOutput([&] {
+        saved = universe.saveGame("1");
+        loaded = universe.loadGame("1", nullptr);
+    });
+    EXPECT_TRUE(saved && loaded) << out;
+}
+
 class BadContentEntry : public testing::TestWithParam<BadEntry> {};
 
-TEST_P(BadContentEntry, IsReported) {
+TEST_P(BadContentEntry, IsReportedAndTheGamePlaysOn) {
     const BadEntry& entry = GetParam();
     TempDir dir;
     writeContent(dir, {{entry.file, entry.text}});
     std::unique_ptr<Universe> universe;
     std::string out = captureOutput([&] { universe = buildUniverse(dir); });
     EXPECT_TRUE(contains(out, entry.message)) << out;
-    if (!entry.builds) {
-        EXPECT_EQ(universe, nullptr);
-        return;
-    }
     ASSERT_NE(universe, nullptr) << out;
-    bool played = false;
-    out = captureOutput([&] { played = playFrames(*universe, 12); });
-    EXPECT_TRUE(played) << out;
-    // Whatever built can be saved and loaded again.
-    bool saved = false, loaded = false;
-    out = captureOutput([&] {
-        saved = universe->saveGame("1");
-        loaded = universe->loadGame("1", nullptr);
-    });
-    EXPECT_TRUE(saved && loaded) << out;
+    expectPlaysAndSaves(*universe);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Entries, BadContentEntry,
     testing::Values(
-        BadEntry{"NoWorld", "universe.xml", "<universe><galaxy/></universe>", "Error, universe.xml holds no world",
-                 false},
-        BadEntry{"NoShipType", "shipData.xml", "<ships><boat name=\"x\"/></ships>",
-                 "Error, shipData.xml holds no ship type", false},
-        BadEntry{"WormholeToNowhere", "universe.xml",
-                 "<universe><world name=\"A\" size=\"1\"><wormhole xcoord=\"0\" ycoord=\"0\" radius=\"50\" "
-                 "targetWorld=\"7\"/></world></universe>",
-                 "targets world 7, which does not exist", true},
-        BadEntry{"NegativeWormholeTarget", "universe.xml",
-                 "<universe><world name=\"A\"><wormhole radius=\"50\" targetWorld=\"-1e30\"/></world></universe>",
-                 "which does not exist", true},
+        BadEntry{"NoProjectileTypes", "projectiles.xml", "<projectiles/>", "Error loading weapon Pellet onto player"},
+        BadEntry{"UnknownEquipment", "PlayerData.xml",
+                 "<player><engine name=\"Warp\"/><hull/><gravTool name=\"\"/><position x=\"nan\" y=\"1e39\"/></player>",
+                 "No match with Warp"},
+        BadEntry{"ForeignEquipmentEntries", "EquipmentData.xml",
+                 "<equipment><engines><hull/></engines><hulls><engine/></hulls><gravTools><x/></gravTools></equipment>",
+                 "Not a grav tool"}),
+    [](const testing::TestParamInfo<BadEntry>& info) { return std::string(info.param.label); });
+
+// Absurd numbers that the loader takes as they are (NaN, infinities, values past every range):
+// the game has no message for them, so all this proves is that nothing crashes or runs away.
+class AbsurdContentNumbers : public testing::TestWithParam<BadEntry> {};
+
+TEST_P(AbsurdContentNumbers, NeverCrashTheGame) {
+    const BadEntry& entry = GetParam();
+    TempDir dir;
+    writeContent(dir, {{entry.file, entry.text}});
+    std::unique_ptr<Universe> universe;
+    std::string out = captureOutput([&] { universe = buildUniverse(dir); });
+    ASSERT_NE(universe, nullptr) << out;
+    expectPlaysAndSaves(*universe);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Entries, AbsurdContentNumbers,
+    testing::Values(
         BadEntry{"AbsurdPlanetNumbers", "universe.xml",
                  "<universe><world name=\"A\" size=\"1e99\"><star name=\"S\" texture=\"99999\" radius=\"nan\" "
                  "density=\"-inf\"><planet name=\"P\" texture=\"-7\" element1=\"1e40\" factionOwner=\"-1e40\" "
                  "health=\"nan\" orbitRadius=\"1e38\" orbitSpeed=\"inf\" radius=\"0\"/></star></world></universe>",
-                 "NAME: P", true},
-        BadEntry{"FragmentOfNoType", "projectiles.xml",
-                 "<projectiles><projectile name=\"A\"><fragment trigger=\"onHit\" fragType=\"Nope\"/></projectile>"
-                 "<projectile name=\"B\"/></projectiles>",
-                 "Error, bad projectile name Nope for fragment in projectile A", true},
-        BadEntry{"FragmentBadTrigger", "projectiles.xml",
-                 "<projectiles><projectile name=\"A\"><fragment trigger=\"onLunch\" fragType=\"A\"/></projectile>"
-                 "</projectiles>",
-                 "Error, bad event type for projectile fragment, projectile A", true},
+                 nullptr},
         BadEntry{"SelfFragmentingSwarm", "projectiles.xml",
                  "<projectiles><projectile name=\"Pellet\" lifetime=\"0\" numProjectiles=\"1e9\" cooldown=\"0\">"
                  "<fragment trigger=\"onDeath\" fragType=\"Pellet\"/></projectile><projectile name=\"Beam\"/>"
                  "<projectile name=\"Cluster\" lifetime=\"20\" numProjectiles=\"12\" cooldown=\"0\">"
                  "<fragment trigger=\"onDeath\" fragType=\"Cluster\"/></projectile></projectiles>",
-                 "TEXT", true},
-        BadEntry{"NoProjectileTypes", "projectiles.xml", "<projectiles/>", "Error loading weapon Pellet onto player",
-                 true},
-        BadEntry{"CapitalAttitude", "relations.xml",
-                 "<relations><faction name=\"A\"><relation name=\"A\" attitude=\"Hostile\"/></faction></relations>",
-                 "Relationship decode error: Hostile", true},
+                 nullptr},
         BadEntry{"EndlessTrail", "shipData.xml",
                  "<ships><ship name=\"Drone\"><trail name=\"glowTrail\" length=\"1e12\"/></ship>"
                  "<ship name=\"Comet\"><trail name=\"glowTrail\" length=\"2147483647\"/></ship></ships>",
-                 "TEXT", true},
-        BadEntry{"UnknownPlayerWeapon", "PlayerData.xml", "<player><weapon name=\"Nope\"/></player>",
-                 "Error loading weapon Nope onto player", true},
-        BadEntry{"UnknownEquipment", "PlayerData.xml",
-                 "<player><engine name=\"Warp\"/><hull/><gravTool name=\"\"/><position x=\"nan\" y=\"1e39\"/></player>",
-                 "No match with Warp", true},
+                 nullptr},
         BadEntry{"InfiniteGravityTool", "EquipmentData.xml",
                  "<equipment><gravTools><gravTool name=\"Basic Grav Tool\" charge=\"inf\" rechargeSpeed=\"inf\">"
                  "<left cost=\"inf\" spacing=\"-1\" mass=\"nan\" lifetime=\"1e30\"/><right cost=\"nan\"/>"
                  "</gravTool></gravTools></equipment>",
-                 "No match with Basic Engine", true},
-        BadEntry{"ForeignEquipmentEntries", "EquipmentData.xml",
-                 "<equipment><engines><hull/></engines><hulls><engine/></hulls><gravTools><x/></gravTools></equipment>",
-                 "Not a grav tool", true}),
+                 nullptr}),
     [](const testing::TestParamInfo<BadEntry>& info) { return std::string(info.param.label); });
 
 // ---------------------------------------------------------------------------------------------
@@ -439,7 +433,11 @@ INSTANTIATE_TEST_SUITE_P(
                    false, "Loaded."},
         SaveDamage{"EntityAttributesMissing", UNIVERSE,
                    [](const std::string& t) { return replaced(t, "<projectileData [^>]*?(/?)>", "<projectileData shotType=\"0\"$1>"); },
-                   false, "Error, XML value lifetimeRemaining not present, and is required"}),
+                   false, "Error, XML value lifetimeRemaining not present, and is required"},
+        // The loader names the save's own file, not the content file the game started from.
+        SaveDamage{"UnknownElementInAWorld", UNIVERSE,
+                   [](const std::string& t) { return withChild(t, "world", "<comet/>"); }, false,
+                   "Error, universeSAV.xml line 2: unknown element <comet> left out"}),
     [](const testing::TestParamInfo<SaveDamage>& info) { return std::string(info.param.label); });
 
 // ---------------------------------------------------------------------------------------------

@@ -50,8 +50,13 @@ protected:
         world->stars.emplace_back(loc, radius, 1.0f, 14, "Star" + std::to_string(world->stars.size()));
         planetData data;
         data.factionOwner = owner;
-        Planet planet(0, 100.0f, 1.0f, orbitRadius, 0.0f, initLoc, 0.0f, 0.0f, 10,
-                      "Planet" + std::to_string(world->stars.size()), data, {});
+        PlanetFigures figures;
+        figures.radius = 100.0f;
+        figures.density = 1.0f;
+        figures.orbitRadius = orbitRadius;
+        figures.initLoc = initLoc;
+        figures.texture = 10;
+        Planet planet(figures, "Planet" + std::to_string(world->stars.size()), data, {});
         planet.skipTime(0, loc);
         world->stars.back().addPlanet(planet);
         return world->stars.back();

@@ -33,6 +33,12 @@ struct Built {
     bool printed(const std::string& line) const { return out.find(line + "\n") != std::string::npos; }
 };
 
+size_t countOf(const std::string& text, const std::string& what) {
+    size_t count = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + what.size())) ++count;
+    return count;
+}
+
 std::vector<std::string> lines(const std::string& text) {
     std::vector<std::string> result;
     std::istringstream in(text);
@@ -233,14 +239,87 @@ TEST(Worlds, WormholeToAMissingWorldIsRefused) {
   <world name="Solo" size="100000">
     <wormhole xcoord="0" ycoord="0" radius="300" targetWorld="1" targetXcoord="0" targetYcoord="0"/>
     <wormhole xcoord="0" ycoord="0" radius="300" targetWorld="-1" targetXcoord="0" targetYcoord="0"/>
+    <wormhole radius="50" targetWorld="-1e30"/>
     <wormhole xcoord="9" ycoord="0" radius="300" targetWorld="0" targetXcoord="0" targetYcoord="0"/>
   </world>
 </universe>)"}});
     ASSERT_TRUE(b.starsBuilt) << b.out;
     EXPECT_TRUE(b.printed("Error, wormhole in world Solo targets world 1, which does not exist"));
     EXPECT_TRUE(b.printed("Error, wormhole in world Solo targets world -1, which does not exist"));
+    EXPECT_TRUE(b.printed("Error, wormhole in world Solo targets world -2147483648, which does not exist"));
     ASSERT_EQ(b.universe->worlds[0].wormholes.size(), 1u);
     EXPECT_FLOAT_EQ(b.universe->worlds[0].wormholes[0].getLoc().x, 9.0f);
+}
+
+// What a content file holds that the game cannot use is named with its file and line; the rest loads.
+TEST(ContentMessages, UnknownElementsAreNamedAndLeftOut) {
+    Built b(Files{{"universe.xml", R"(<universe>
+  <world name="One" size="100000">
+    <star name="S1" radius="100">
+      <moon name="m"/>
+      <planet name="a"><extraData note="x"/><tradeGood name="Ore" price="1"/><ring/></planet>
+    </star>
+    <planit name="b"/>
+  </world>
+  <galaxy/>
+</universe>)"},
+                  {"projectiles.xml", "<projectiles>\n<projektile/>\n<projectile name=\"P\"><shrapnel/></projectile>\n"
+                                      "</projectiles>"},
+                  {"shipData.xml", "<ships>\n<ship name=\"Drone\">\n<engine/>\n</ship>\n<boat/>\n</ships>"},
+                  {"PlayerData.xml", "<player>\n<position x=\"5\" y=\"6\"/>\n<shield/>\n</player>"}});
+    ASSERT_TRUE(b.starsBuilt) << b.out;
+    std::string playerOut = captureOutput([&] { b.universe->player = initializePlayer(*b.universe); });
+    for (const char* line : {"Error, universe.xml line 4: unknown element <moon> left out",
+                             "Error, universe.xml line 5: unknown element <ring> left out",
+                             "Error, universe.xml line 7: unknown element <planit> left out",
+                             "Error, universe.xml line 9: unknown element <galaxy> left out",
+                             "Error, projectiles.xml line 2: unknown element <projektile> left out",
+                             "Error, projectiles.xml line 3: unknown element <shrapnel> left out",
+                             "Error, shipData.xml line 3: unknown element <engine> left out",
+                             "Error, shipData.xml line 5: unknown element <boat> left out"})
+        EXPECT_EQ(countOf(b.out, std::string(line) + "\n"), 1u) << line << "\n" << b.out;
+    EXPECT_EQ(countOf(b.out, "unknown element"), 8u) << b.out;
+    EXPECT_NE(playerOut.find("Error, PlayerData.xml line 3: unknown element <shield> left out\n"), std::string::npos)
+        << playerOut;
+    // Everything around the unknown elements is built as before.
+    ASSERT_EQ(b.universe->worlds.size(), 1u);
+    ASSERT_EQ(b.universe->worlds[0].stars.size(), 1u);
+    EXPECT_EQ(b.universe->worlds[0].stars[0].getPlanets().size(), 1u);
+    EXPECT_EQ(b.universe->worlds[0].stars[0].getPlanets()[0].getExtraData().size(), 1u);
+    EXPECT_EQ(WEAPONDATA.size(), 1u);
+    EXPECT_EQ(b.universe->shipTypes.size(), 1u);
+    ASSERT_NE(b.universe->player, nullptr);
+    EXPECT_FLOAT_EQ(b.universe->player->getPosition().x, 5.0f);
+    EXPECT_TRUE(b.printed("Done slotting XML into real world data"));
+}
+
+TEST(ContentMessages, TextThatIsNoNumberIsReportedOnceAndReadAsZero) {
+    Built b(Files{{"universe.xml", R"(<universe>
+  <world name="One" size="100000">
+    <star name="S1" radius="abc" density="1">
+      <planet name="a" radius="12abc" orbitRadius="" factionOwner="none" health="7"/>
+    </star>
+  </world>
+</universe>)"},
+                  {"projectiles.xml", "<projectiles>\n<projectile name=\"P\" cooldown=\"fast\" speed=\"2\"/>\n"
+                                      "</projectiles>"}});
+    ASSERT_TRUE(b.starsBuilt) << b.out;
+    for (const char* line : {"Error, universe.xml line 3: radius=\"abc\" is not a number, 0 used",
+                             "Error, universe.xml line 4: orbitRadius=\"\" is not a number, 0 used",
+                             "Error, universe.xml line 4: factionOwner=\"none\" is not a number, 0 used",
+                             "Error, projectiles.xml line 2: cooldown=\"fast\" is not a number, 0 used"})
+        EXPECT_EQ(countOf(b.out, std::string(line) + "\n"), 1u) << line << "\n" << b.out;
+    // Text that starts with a number reads as that number, as it always did, without a word.
+    EXPECT_EQ(countOf(b.out, "is not a number"), 4u) << b.out;
+    const Star& star = b.universe->worlds[0].stars[0];
+    EXPECT_FLOAT_EQ(star.getRadius(), 0.0f);
+    const Planet& planet = star.getPlanets()[0];
+    EXPECT_FLOAT_EQ(planet.getRadius(), 12.0f);
+    EXPECT_EQ(planet.getPlanetData().factionOwner, 0);
+    EXPECT_FLOAT_EQ(planet.getPlanetData().health, 7.0f);
+    EXPECT_EQ(WEAPONDATA[0].cooldown, 0);
+    EXPECT_FLOAT_EQ(WEAPONDATA[0].speed, 2.0f);
+    EXPECT_TRUE(b.printed("NAME: a"));
 }
 
 TEST(Worlds, NoWorldOrNoShipTypeStopsTheBuild) {
@@ -250,6 +329,9 @@ TEST(Worlds, NoWorldOrNoShipTypeStopsTheBuild) {
     Built noShip(Files{{"shipData.xml", "<ships/>"}});
     EXPECT_FALSE(noShip.starsBuilt);
     EXPECT_TRUE(noShip.printed("Error, shipData.xml holds no ship type"));
+    Built onlyBoats(Files{{"shipData.xml", "<ships><boat name=\"x\"/></ships>"}});
+    EXPECT_FALSE(onlyBoats.starsBuilt);
+    EXPECT_TRUE(onlyBoats.printed("Error, shipData.xml holds no ship type"));
 }
 
 TEST(Worlds, BuildingTwiceDoesNotDoubleTheTables) {

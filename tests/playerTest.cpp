@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "contentWorldTest.h"
 #include "defaultVals.h"
 #include "glHeaders.h"
 #include "pixelProbe.h"
@@ -18,29 +19,18 @@ namespace {
 
 constexpr float DEG = 0.017444f;  // the content files' degree factor
 
-class PlayerTest : public ::testing::Test {
+class PlayerTest : public ContentWorldTest {
 protected:
     void SetUp() override {
-        writeContent(dir);
-        universe = buildUniverse(dir);
-        ASSERT_TRUE(universe);
-        world().ships.clear();
-        world().projectiles.clear();
+        ContentWorldTest::SetUp();
+        if (HasFatalFailure()) return;
         world().gravityWalls.clear();
     }
 
-    WorldState& world() { return universe->currentWorld(); }
     Player& player() { return *universe->player; }
     void hold(int key, bool held = true) { universe->input.setKey(key, held); }
     // One player update with no buttons and the mouse at the origin.
     void step(int dt, unsigned char buttons = 0) { player().update(dt, {0.0f, 0.0f}, buttons, world()); }
-    Ship& addShip(point where, const std::string& type = "Drone") {
-        world().ships.emplace_back(where, type, 1, *universe);
-        return world().ships.back();
-    }
-
-    TempDir dir;
-    std::unique_ptr<Universe> universe;
 };
 
 // --- Flight -----------------------------------------------------------------------------------

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "camera.h"
+#include "contentWorldTest.h"
 #include "defaultVals.h"
 #include "gameMain.h"
 #include "glHeaders.h"
@@ -31,22 +32,14 @@ constexpr point FIELD{50000.0f, 50000.0f};
 
 float bearingOf(point v) { return std::atan2(v.x, v.y); }
 
-class ProjectileTest : public ::testing::Test {
+class ProjectileTest : public ContentWorldTest {
 protected:
     void SetUp() override {
-        writeContent(dir);
-        universe = buildUniverse(dir);
-        ASSERT_TRUE(universe);
-        world().ships.clear();
-        world().projectiles.clear();
+        ContentWorldTest::SetUp();
+        if (HasFatalFailure()) return;
         world().timers.clear();
     }
 
-    WorldState& world() { return universe->currentWorld(); }
-    Ship& addShip(point where, const std::string& type = "Drone") {
-        world().ships.emplace_back(where, type, 1, *universe);
-        return world().ships.back();
-    }
     // A shot of `type` flying slowly up (+y) from `where`.
     Projectile slowShot(int type, point where, short faction = 0) {
         WEAPONDATA[type].speed = 0.01f;
@@ -65,9 +58,6 @@ protected:
         std::sort(bearings.begin(), bearings.end());
         return bearings;
     }
-
-    TempDir dir;
-    std::unique_ptr<Universe> universe;
 };
 
 // --- Spawning ---------------------------------------------------------------------------------

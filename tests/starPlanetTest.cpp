@@ -21,8 +21,16 @@ const char* COUNTING_SCRIPT = "ticks = 0\nfunction planetTick(id) ticks = ticks 
 // A planet with the content file's units; only the orbit and spin figures vary.
 Planet makePlanet(int id, float orbitRadius, float orbitSpeed, float initLoc, float rotationalSpeed = 0.0f,
                   float radius = 100.0f) {
-    return Planet(id, radius, 1.0f, orbitRadius, orbitSpeed, initLoc, rotationalSpeed, 0.0f, 10, "Testplanet",
-                  planetData(), {});
+    PlanetFigures figures;
+    figures.id = id;
+    figures.radius = radius;
+    figures.density = 1.0f;
+    figures.orbitRadius = orbitRadius;
+    figures.orbitSpeed = orbitSpeed;
+    figures.initLoc = initLoc;
+    figures.rotationalSpeed = rotationalSpeed;
+    figures.texture = 10;
+    return Planet(figures, "Testplanet", planetData(), {});
 }
 
 double luaGlobal(lua_State* L, const char* name) {
@@ -327,6 +335,11 @@ TEST_F(Bodies, skipTimeRestoresTheOrbitFromElapsedTime) {
 
 TEST_F(Bodies, textureOutOfRangeDrawsUntextured) {
     Star star({0.0f, 0.0f}, 10.0f, 1.0f, 100000, "Sun");
-    star.addPlanet(Planet(0, 10.0f, 1.0f, 100.0f, 0.0f, 0.0f, 0.0f, 0.0f, -5, "Odd", planetData(), {}));
+    PlanetFigures figures;
+    figures.radius = 10.0f;
+    figures.density = 1.0f;
+    figures.orbitRadius = 100.0f;
+    figures.texture = -5;
+    star.addPlanet(Planet(figures, "Odd", planetData(), {}));
     EXPECT_EQ(step(star, 16), "");
 }

@@ -16,14 +16,6 @@
 
 namespace {
 
-const char* const WORLD_FILES[] = {
-    "player.png",      "mouse.png",           "enemy.png",    "explosion.png", "laser.png",
-    "bulletDot.png",   "fragment.png",        "blast.png",    "shockwaveBullet.png", "dust.png",
-    "mars.png",        "radar.png",           "enemyRadar.png", "playerRadar.png", "bluestar.png",
-    "dotTriad.png",    "diamondParticle.png", "flame.tga",    "wormhole1.tga", "map.png",
-    "whiteDot.png",    "cloud.png",           "smokeColors.png", "background2.png",
-};
-const char* const UI_FILES[] = {"buttonUp.png", "buttonSel.png", "buttonDown.png", "buttonDownSel.png", "arrow.png"};
 const char* const CONTENT_FILES[] = {
     "whiteLaser.png", "shipDrone.png", "shipChaser.png", "shipRunner.png", "shipRinger.png", "shipFighter.png",
     "shipHeavy.png",  "pellet.png",    "beam.png",       "missile.png",    "shell.png",      "bomb.png",
@@ -50,8 +42,8 @@ protected:
     }
 
     void copyShipped(const std::string& skip = "") {
-        for (const char* name : WORLD_FILES) copyOne(name, skip);
-        for (const char* name : UI_FILES) copyOne(name, skip);
+        for (const std::string& name : worldTextureFiles()) copyOne(name, skip);
+        for (const std::string& name : uiTextureFiles()) copyOne(name, skip);
         ASSERT_EQ(chdir(dir.path().c_str()), 0);
     }
 
@@ -96,8 +88,8 @@ TEST_F(TextureSetTest, AllShippedImagesLoadQuietly) {
     EXPECT_EQ(out, "");
     ASSERT_EQ(textures.size(), 24u);
     ASSERT_EQ(uiTextures.size(), 5u);
-    for (size_t i = 0; i < textures.size(); ++i) EXPECT_NE(textures[i], 0u) << WORLD_FILES[i];
-    for (size_t i = 0; i < uiTextures.size(); ++i) EXPECT_NE(uiTextures[i], 0u) << UI_FILES[i];
+    for (size_t i = 0; i < textures.size(); ++i) EXPECT_NE(textures[i], 0u) << worldTextureFiles()[i];
+    for (size_t i = 0; i < uiTextures.size(); ++i) EXPECT_NE(uiTextures[i], 0u) << uiTextureFiles()[i];
 }
 
 TEST_F(TextureSetTest, MissingImageCostsOnlyItsSlot) {
@@ -216,8 +208,10 @@ TEST_P(ShippedImageTest, DecodesWithPowerOfTwoSides) {
 }
 
 std::vector<const char*> allShippedImages() {
-    std::vector<const char*> all(std::begin(WORLD_FILES), std::end(WORLD_FILES));
-    all.insert(all.end(), std::begin(UI_FILES), std::end(UI_FILES));
+    // The loader's tables live as long as the program, so their texts can be parameters.
+    std::vector<const char*> all;
+    for (const std::string& name : worldTextureFiles()) all.push_back(name.c_str());
+    for (const std::string& name : uiTextureFiles()) all.push_back(name.c_str());
     all.insert(all.end(), std::begin(CONTENT_FILES), std::end(CONTENT_FILES));
     return all;
 }

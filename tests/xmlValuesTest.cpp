@@ -98,17 +98,6 @@ TEST(XmlValues, IndexedListGrowsWithZerosAndRefusesFarPositions) {
     EXPECT_NE(out.find("Error, position 5000 of list l"), std::string::npos) << out;
 }
 
-class TruncateToInt : public testing::TestWithParam<std::pair<double, int>> {};
-
-TEST_P(TruncateToInt, TruncatesTowardZeroWithinRange) {
-    EXPECT_EQ(truncateToInt(GetParam().first), GetParam().second);
-}
-
-INSTANTIATE_TEST_SUITE_P(Values, TruncateToInt,
-                         testing::Values(std::make_pair(250.9, 250), std::make_pair(-1.9, -1), std::make_pair(0.0, 0),
-                                         std::make_pair(1e12, INT_MAX), std::make_pair(-1e12, INT_MIN),
-                                         std::make_pair(std::nan(""), 0)));
-
 TEST(XmlFile, ReportsParseErrorsWithFileAndLine) {
     XmlFile file;
     std::string error;
