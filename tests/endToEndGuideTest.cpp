@@ -16,29 +16,9 @@
 
 namespace {
 
-const double FLIGHT_SECONDS = 300.0;
-const int STATE_SLOT = 2;  // the autopilot's quick saves
-const int GAME_SLOT = 1;   // the player's save
+using namespace planetWindowLayout;
 
-// Where the shipped script puts things, in percent of the screen.
-const point AMOUNT_BUTTON{84.0f, 69.5f};
-const point JOBS_BUTTON{69.0f, 69.7f};
-const point CLOSE_BUTTON{85.0f, 21.7f};
-const point SCROLL_DOWN{93.45f, 33.0f};
-const point FIRST_ACCEPT{87.5f, 61.7f};
-const point THIRD_ACCEPT{87.5f, 45.7f};
-const float BUY_X = 73.0f, SELL_X = 80.0f, ITEM_BUY_X = 87.5f;
-const int VISIBLE_ROWS = 9;
-const char* const ELEMENT_REPORT = ", type";
 const long NEW_PILOT_CREDITS = 1000;
-
-float rowY(int row) { return 65.7f - 4.0f * static_cast<float>(row - 1); }
-
-int indexOf(const std::vector<std::string>& list, const std::string& name) {
-    for (size_t i = 0; i < list.size(); ++i)
-        if (list[i] == name) return static_cast<int>(i) + 1;
-    return 0;
-}
 
 class EndToEndTradeGuided : public PlayedGame {
 protected:
@@ -91,7 +71,7 @@ protected:
 TEST_F(EndToEndTradeGuided, AFirstTripByTheHintsAndTheCourseMarker) {
     startGame();
     EXPECT_NE(waitForHint("Press E when landed", 5.0, 0), "") << game->output();
-    Autopilot pilot(*game, STATE_SLOT);
+    Autopilot pilot(*game, AUTOPILOT_SLOT);
     // After a load the planets stand where the saved clock puts them: the autopilot computes
     // their orbits from that clock. The hint stays on screen across the load.
     game->key("shift+F3");
@@ -134,7 +114,7 @@ TEST_F(EndToEndTradeGuided, AFirstTripByTheHintsAndTheCourseMarker) {
     game->pause(1.0);
     shot("follow-marker");
     std::string flightLog;
-    state = pilot.flyTo({market}, FLIGHT_SECONDS, flightLog);
+    state = pilot.flyTo({market}, TRIP_FLIGHT_SECONDS, flightLog);
     ASSERT_TRUE(state.landed) << flightLog;
     EXPECT_NE(waitForHint("Press E and Sell", 5.0, mark), "");
     shot("sell");
@@ -164,7 +144,7 @@ TEST_F(EndToEndTradeGuided, AFirstTripByTheHintsAndTheCourseMarker) {
 
     // Save with the job, quit, start again, load: the job, the course and the hint come back.
     // The autopilot's way of saving waits until the slot holds the new save.
-    Autopilot saver(*game, GAME_SLOT);
+    Autopilot saver(*game, PLAYER_SLOT);
     ShipState saved;
     ASSERT_TRUE(saver.read(saved));
     EXPECT_EQ(0u, saved.data["job_1"].rfind("delivery;", 0)) << saved.data["job_1"];
@@ -173,9 +153,9 @@ TEST_F(EndToEndTradeGuided, AFirstTripByTheHintsAndTheCourseMarker) {
     game = std::make_unique<GameProcess>(work.path());
     startGame();
     mark = game->outputSize();
-    load(GAME_SLOT);
+    load(PLAYER_SLOT);
     EXPECT_NE(waitForHint("Deliver it", 5.0, mark), "") << game->output().substr(mark);
-    Autopilot again(*game, STATE_SLOT + 2);
+    Autopilot again(*game, AUTOPILOT_SLOT + 2);
 
     // The second flight, by the marker.
     takeOff(again);
@@ -184,7 +164,7 @@ TEST_F(EndToEndTradeGuided, AFirstTripByTheHintsAndTheCourseMarker) {
     EXPECT_EQ(destination, planetOf(course(0)));
     mark = game->outputSize();
     flightLog.clear();
-    state = again.flyTo({planetOf(course(0))}, FLIGHT_SECONDS, flightLog);
+    state = again.flyTo({planetOf(course(0))}, TRIP_FLIGHT_SECONDS, flightLog);
     ASSERT_TRUE(state.landed) << flightLog;
     EXPECT_NE(waitForHint("Delivered ", 5.0, mark), "");
     EXPECT_TRUE(game->waitForOutput("paid " + std::to_string(pay) + " cr", 1.0, mark));
@@ -202,7 +182,7 @@ TEST_F(EndToEndTradeGuided, AFirstTripByTheHintsAndTheCourseMarker) {
     ASSERT_TRUE(again.read(state));
     if (!state.landed) {
         flightLog.clear();
-        state = again.flyTo({destination}, FLIGHT_SECONDS, flightLog);
+        state = again.flyTo({destination}, TRIP_FLIGHT_SECONDS, flightLog);
         ASSERT_TRUE(state.landed) << flightLog;
     }
     shot("upgrade");

@@ -15,27 +15,7 @@
 
 namespace {
 
-const double FLIGHT_SECONDS = 300.0;
-const int STATE_SLOT = 2;  // the autopilot's quick saves
-const int GAME_SLOT = 1;   // the player's save
-
-// Where the shipped script puts things, in percent of the screen.
-const point AMOUNT_BUTTON{84.0f, 69.5f};
-const point CLOSE_BUTTON{85.0f, 21.7f};
-const point SCROLL_DOWN{93.45f, 33.0f};
-const float BUY_X = 73.0f, SELL_X = 80.0f, ITEM_BUY_X = 87.5f;
-const int VISIBLE_ROWS = 9;
-// What the game prints for each element when a window tells the script of a change.
-const char* const ELEMENT_REPORT = ", type";
-
-// Centre height of market row `row` (1 is the goods header).
-float rowY(int row) { return 65.7f - 4.0f * static_cast<float>(row - 1); }
-
-int indexOf(const std::vector<std::string>& list, const std::string& name) {
-    for (size_t i = 0; i < list.size(); ++i)
-        if (list[i] == name) return static_cast<int>(i) + 1;
-    return 0;
-}
+using namespace planetWindowLayout;
 
 // Sums the numbers of every log line matching `pattern` (one group) after `from`.
 long sumOf(const std::string& log, size_t from, const std::string& pattern, int* count = nullptr) {
@@ -75,7 +55,7 @@ protected:
 
 TEST_F(EndToEndTrade, LandBuyFlySellFitSaveQuitAndLoad) {
     startGame();
-    Autopilot pilot(*game, STATE_SLOT);
+    Autopilot pilot(*game, AUTOPILOT_SLOT);
     // After a load the planets stand exactly where the saved clock puts them: the autopilot
     // computes their orbits from that clock.
     game->key("shift+F3");
@@ -109,7 +89,7 @@ TEST_F(EndToEndTrade, LandBuyFlySellFitSaveQuitAndLoad) {
     takeOff(pilot);
     std::string flightLog;
     const long departed = state.time;
-    state = pilot.flyTo({"Cinder"}, FLIGHT_SECONDS, flightLog);
+    state = pilot.flyTo({"Cinder"}, TRIP_FLIGHT_SECONDS, flightLog);
     ASSERT_TRUE(state.landed) << flightLog;
     const PlanetOrbit* market = pilot.planet(state.planet);
     ASSERT_TRUE(market);
@@ -146,7 +126,7 @@ TEST_F(EndToEndTrade, LandBuyFlySellFitSaveQuitAndLoad) {
     // Save, quit, start again, load: the same credits, cargo and engine.
     ShipState saved;
     ASSERT_TRUE(pilot.read(saved));
-    game->key("shift+F" + std::to_string(GAME_SLOT));
+    game->key("shift+F" + std::to_string(PLAYER_SLOT));
     game->pause(0.5);
     EXPECT_EQ(startCredits - spent + earned - 2400, std::stol(saved.data["credits"]));
     EXPECT_EQ(0u, saved.data.count("cargo_Crystals"));
@@ -156,8 +136,8 @@ TEST_F(EndToEndTrade, LandBuyFlySellFitSaveQuitAndLoad) {
 
     game = std::make_unique<GameProcess>(work.path());
     startGame();
-    load(GAME_SLOT);
-    Autopilot again(*game, STATE_SLOT + 2);
+    load(PLAYER_SLOT);
+    Autopilot again(*game, AUTOPILOT_SLOT + 2);
     ShipState loaded;
     ASSERT_TRUE(again.read(loaded));
     EXPECT_EQ(saved.data, loaded.data);
