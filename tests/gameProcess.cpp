@@ -29,6 +29,11 @@ std::string readFile(const std::string& path) {
     return text.str();
 }
 
+double secondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+}  // namespace
+
 std::string runCommand(const std::string& command) {
     std::string result;
     FILE* pipe = popen(command.c_str(), "r");
@@ -38,11 +43,6 @@ std::string runCommand(const std::string& command) {
     pclose(pipe);
     return result;
 }
-
-double secondsSince(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-}  // namespace
 
 void Screenshot::at(int x, int y, int& r, int& g, int& b) const {
     size_t i = (static_cast<size_t>(y) * width + x) * 3;

@@ -31,6 +31,9 @@ struct Screenshot {
 // For a child about to become the game: the silent sound device, and no leak check at exit.
 void prepareGameEnvironment();
 
+// What a shell command prints on standard output ("" when it cannot be run).
+std::string runCommand(const std::string& command);
+
 class GameProcess {
 public:
     // Copies the shipped data into `workDirectory` (which must exist).

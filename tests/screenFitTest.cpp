@@ -86,20 +86,10 @@ const float BUY_X = 73.0f;
 bool isGraphBlue(int r, int g, int b) { return b > 200 && r < 130 && g < 130; }
 bool isLit(int r, int g, int b) { return r + g + b > 30; }
 
-std::string commandOutput(const std::string& command) {
-    std::string result;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return result;
-    char buffer[256];
-    while (fgets(buffer, sizeof buffer, pipe)) result += buffer;
-    pclose(pipe);
-    return result;
-}
-
 // The game window's size as xdotool reports it ("860x688"), or "" when there is none.
 std::string windowGeometry() {
     const std::string text =
-        commandOutput("xdotool search --name '^Quorble$' getwindowgeometry 2>/dev/null | grep Geometry");
+        runCommand("xdotool search --name '^Quorble$' getwindowgeometry 2>/dev/null | grep Geometry");
     const size_t colon = text.find(": ");
     if (colon == std::string::npos) return "";
     std::string size = text.substr(colon + 2);
