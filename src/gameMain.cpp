@@ -535,6 +535,8 @@ void Game::setPixelProjection() {
 
 void Game::drawDisplays() {
     Universe& universe = *universePtr;
+    // Windows are laid out in the 0-100 screen space, whatever the marks before them left.
+    flatProjection(0, 100, 0, 100);
     // Windows start each frame untinted; the radar after them shows its panel as it is.
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);

@@ -34,23 +34,6 @@ double secondsSince(std::chrono::steady_clock::time_point start) {
 }
 }  // namespace
 
-std::string runCommand(const std::string& command) {
-    std::string result;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return result;
-    char buffer[256];
-    while (fgets(buffer, sizeof buffer, pipe)) result += buffer;
-    pclose(pipe);
-    return result;
-}
-
-void Screenshot::at(int x, int y, int& r, int& g, int& b) const {
-    size_t i = (static_cast<size_t>(y) * width + x) * 3;
-    r = rgb[i];
-    g = rgb[i + 1];
-    b = rgb[i + 2];
-}
-
 GameProcess::GameProcess(const std::string& workDirectory) : dir(workDirectory) {
     // A failed copy shows as a game that does not start.
     copyContent(fs::path(std::string(QUORBLE_SOURCE_DIR) + "/data"), dir);
@@ -211,29 +194,7 @@ void GameProcess::sendSignal(int signal) {
     if (pid > 0 && running()) kill(pid, signal);
 }
 
-std::string GameProcess::artefactDirectory() {
-    std::string path = std::string(QUORBLE_SOURCE_DIR) + "/build/test-artefacts/";
-    fs::create_directories(path);
-    return path;
-}
-
-Screenshot GameProcess::screenshot(const std::string& name) {
-    Screenshot shot;
-    std::string png = artefactDirectory() + name + ".png";
-    std::string ppm = dir + "shot.ppm";
-    runCommand("/usr/bin/import -window root '" + png + "' 2>/dev/null && /usr/bin/convert '" + png + "' '" +
-               ppm + "' 2>/dev/null");
-    std::ifstream in(ppm, std::ios::binary);
-    std::string magic;
-    int maxValue = 0;
-    in >> magic >> shot.width >> shot.height >> maxValue;
-    in.get();
-    if (magic != "P6" || maxValue != 255) return Screenshot{};
-    shot.rgb.resize(static_cast<size_t>(shot.width) * shot.height * 3);
-    in.read(reinterpret_cast<char*>(shot.rgb.data()), static_cast<std::streamsize>(shot.rgb.size()));
-    if (!in) return Screenshot{};
-    return shot;
-}
+Screenshot GameProcess::screenshot(const std::string& name) { return takeScreenshot(name, dir); }
 
 void GameProcess::pause(double seconds) const {
     std::this_thread::sleep_for(std::chrono::duration<double>(seconds));

@@ -6,33 +6,10 @@
 #include <sys/types.h>
 #include <vector>
 
-// An RGB screenshot in memory.
-struct Screenshot {
-    int width = 0;
-    int height = 0;
-    std::vector<unsigned char> rgb;
-    bool valid() const { return width > 0 && height > 0; }
-    // Colour at pixel (x, y), y counted from the top.
-    void at(int x, int y, int& r, int& g, int& b) const;
-    // How many pixels of the rectangle satisfy the test.
-    template <typename Test>
-    int count(int x0, int y0, int x1, int y1, Test test) const {
-        int n = 0;
-        for (int y = y0; y < y1 && y < height; ++y)
-            for (int x = x0; x < x1 && x < width; ++x) {
-                int r, g, b;
-                at(x, y, r, g, b);
-                if (test(r, g, b)) ++n;
-            }
-        return n;
-    }
-};
+#include "screenshot.h"
 
 // For a child about to become the game: the silent sound device, and no leak check at exit.
 void prepareGameEnvironment();
-
-// What a shell command prints on standard output ("" when it cannot be run).
-std::string runCommand(const std::string& command);
 
 class GameProcess {
 public:
@@ -82,7 +59,6 @@ public:
     void pause(double seconds) const;
 
     const std::string& directory() const { return dir; }
-    static std::string artefactDirectory();
 
 private:
     std::string windowId();

@@ -157,6 +157,10 @@ TEST_F(EndToEndScreen, LaptopScreenShowsTheWholePictureAndThePlanetWindowTakesCl
     Screenshot window = game->screenshot("screen-1366x768-planet-window");
     // The window's bottom row (Close and Repair) sits on the screen, above the graph.
     EXPECT_GT(window.count(left, top + 688 - 200, left + 860, top + 688 - 40, isLit), 2000);
+    // The buy set a course; the window is still drawn in its place, scaled: the planet's name
+    // in its title colour where the script put the title (5-30 % across, 76-80 % up).
+    auto isTitleColour = [](int r, int g, int b) { return r > 240 && std::abs(g - 214) < 12 && std::abs(b - 89) < 16; };
+    EXPECT_GT(window.count(left + 43, top + 137, left + 258, top + 166, isTitleColour), 40);
 }
 
 TEST_F(EndToEndScreen, FullHdScreenFitsAndF11TogglesFullScreenWithBars) {
