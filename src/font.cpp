@@ -218,15 +218,8 @@ float Font::textHeight(float size) {
     return static_cast<float>(a.yMax - a.yMin) * size * UNIT_SCALE;
 }
 
-void Font::displayText(const std::string& text, float x, float y, float size, bool centred) {
-    glBindTexture(GL_TEXTURE_2D, 0);
-    if (!ready) return;
+void Font::glyphQuads(const std::string& text, float size, std::vector<float>& out) const {
     const float s = size * UNIT_SCALE;
-    glPushMatrix();
-    glTranslatef(x, y, 0.0f);
-    if (centred) glTranslatef(-textWidth(text, size) / 2.0f, -textHeight(size) / 2.0f, 0.0f);
-    glBindTexture(GL_TEXTURE_2D, atlas);
-    glBegin(GL_QUADS);
     float pen = 0.0f;
     for (char c : text) {
         const int g = glyphIndex(c);
@@ -235,18 +228,45 @@ void Font::displayText(const std::string& text, float x, float y, float size, bo
         const GlyphRegion& r = regions[g];
         // A glyph without a bitmap (the space) only moves the pen.
         if (r.right > r.left) {
-            glTexCoord2f(r.left, r.bottom);
-            glVertex2f(pen + m.xMin * s, m.yMin * s);
-            glTexCoord2f(r.left, r.top);
-            glVertex2f(pen + m.xMin * s, m.yMax * s);
-            glTexCoord2f(r.right, r.top);
-            glVertex2f(pen + m.xMax * s, m.yMax * s);
-            glTexCoord2f(r.right, r.bottom);
-            glVertex2f(pen + m.xMax * s, m.yMin * s);
+            const float left = pen + m.xMin * s, right = pen + m.xMax * s, bottom = m.yMin * s, top = m.yMax * s;
+            out.insert(out.end(), {left, bottom, r.left, r.bottom, left, top, r.left, r.top, right, top, r.right,
+                                   r.top, right, bottom, r.right, r.bottom});
         }
         pen += m.advance * s;
+    }
+}
+
+void Font::displayText(const std::string& text, float x, float y, float size, bool centred) {
+    glBindTexture(GL_TEXTURE_2D, 0);
+    if (!ready) return;
+    glPushMatrix();
+    glTranslatef(x, y, 0.0f);
+    if (centred) glTranslatef(-textWidth(text, size) / 2.0f, -textHeight(size) / 2.0f, 0.0f);
+    glBindTexture(GL_TEXTURE_2D, atlas);
+    scratch.clear();
+    glyphQuads(text, size, scratch);
+    glBegin(GL_QUADS);
+    for (size_t i = 0; i < scratch.size(); i += 4) {
+        glTexCoord2f(scratch[i + 2], scratch[i + 3]);
+        glVertex2f(scratch[i], scratch[i + 1]);
     }
     glEnd();
     glBindTexture(GL_TEXTURE_2D, 0);
     glPopMatrix();
+}
+
+bool Font::appendGlyphQuads(const std::string& text, float x, float y, float size, bool centred,
+                            std::vector<float>& vertices) const {
+    if (!ready) return false;
+    if (centred) {
+        x -= textWidth(text, size) / 2.0f;
+        y -= textHeight(size) / 2.0f;
+    }
+    const size_t first = vertices.size();
+    glyphQuads(text, size, vertices);
+    for (size_t i = first; i < vertices.size(); i += 4) {
+        vertices[i] += x;
+        vertices[i + 1] += y;
+    }
+    return true;
 }

@@ -43,6 +43,10 @@ public:
 
     // Draws text with its baseline start at (x, y), or its box centred there.
     void displayText(const std::string& text, float x, float y, float size, bool centred);
+    // Appends the quads displayText would draw, already moved to (x, y), as x, y, u, v for each
+    // corner (four corners a glyph, in GL_QUADS order); false when the font is not ready.
+    bool appendGlyphQuads(const std::string& text, float x, float y, float size, bool centred,
+                          std::vector<float>& vertices) const;
     bool isReady() const { return ready; }
     unsigned atlasTexture() const { return atlas; }
     const GlyphRegion& region(int code) const { return regions[static_cast<size_t>(code)]; }
@@ -52,7 +56,11 @@ public:
     static float textHeight(float size);
 
 private:
+    // The glyph quads of `text` from its baseline start, appended to `out` as appendGlyphQuads.
+    void glyphQuads(const std::string& text, float size, std::vector<float>& out) const;
+
     bool ready = false;
+    std::vector<float> scratch;  // displayText's quads, kept to spare an allocation a string
     unsigned atlas = 0;
     std::vector<GlyphRegion> regions = std::vector<GlyphRegion>(128);
     FT_Library library = nullptr;

@@ -127,7 +127,13 @@ bool deleteRequested(lua_State* L) {
 }  // namespace
 
 void uiDisplay::draw() {
-    for (auto& element : elements) element->draw();
+    // Labels wait to be drawn together until something is drawn where one of them lies, so
+    // every pixel still sees the elements in their order.
+    for (auto& element : elements) {
+        if (labels.overlaps(element->minCorner, element->maxCorner)) labels.flush();
+        element->drawHoldingLabels(labels);
+    }
+    labels.flush();
 }
 
 void uiDisplay::mouseHover(point& cursor) {

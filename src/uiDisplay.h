@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "labelBatch.h"
 #include "uiWrapper.h"
 
 struct lua_State;
@@ -20,6 +21,7 @@ public:
     uiDisplay(uiDisplay&&) = default;
     uiDisplay& operator=(uiDisplay&&) = default;
 
+    // Draws every element in order, their labels gathered into as few draws as the order allows.
     void draw();
     void mouseHover(point& cursor);
     void mouseDrag(point& cursor, int& dt, Universe& universe, lua_State* L);
@@ -37,6 +39,7 @@ public:
 private:
     std::string name;
     std::vector<std::unique_ptr<uiDisplayBase>> elements;
+    LabelBatch labels;  // kept from frame to frame to spare its allocations
 };
 
 // Calls "addUI" with the event's numbers and builds a display from the answers.

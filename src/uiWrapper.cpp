@@ -8,6 +8,7 @@
 
 #include "font.h"
 #include "glHeaders.h"
+#include "labelBatch.h"
 #include "luaTables.h"
 #include "textures.h"
 
@@ -63,9 +64,13 @@ void sortCorners(point& low, point& high) {
     if (low.y > high.y) std::swap(low.y, high.y);
 }
 
-void drawLabel(Font* font, const std::string& text, const point& low, const point& high) {
+void drawLabel(LabelBatch* held, Font* font, const std::string& text, const point& low, const point& high) {
     if (text.empty() || !font) return;
-    font->displayText(text, low.x + (high.x - low.x) / 2.0f, low.y + (high.y - low.y) / 2.0f, 1.0f, true);
+    const point centre{low.x + (high.x - low.x) / 2.0f, low.y + (high.y - low.y) / 2.0f};
+    if (held)
+        held->add(*font, text, centre.x, centre.y, 1.0f);
+    else
+        font->displayText(text, centre.x, centre.y, 1.0f, true);
 }
 
 }  // namespace
@@ -137,7 +142,7 @@ void uiButton::draw() {
     glBindTexture(GL_TEXTURE_2D, stateTextures[state]);
     texturedQuad(minCorner.x, minCorner.y, maxCorner.x, maxCorner.y, UPRIGHT);
     glBindTexture(GL_TEXTURE_2D, 0);
-    drawLabel(font, text, minCorner, maxCorner);
+    drawLabel(heldLabels, font, text, minCorner, maxCorner);
 }
 
 void uiButton::handleMouseHover(point& cursor) {
@@ -398,7 +403,7 @@ void uiBox::draw() {
     } else if (hasColour) {
         glColor3fv(colour);
     }
-    drawLabel(font, text, minCorner, maxCorner);
+    drawLabel(heldLabels, font, text, minCorner, maxCorner);
 }
 
 void uiBox::modify(std::vector<float>& floats, std::vector<std::string>& strings) {

@@ -9,6 +9,7 @@
 
 struct lua_State;
 class Font;
+class LabelBatch;
 class Universe;
 
 // Strict inside test: a point exactly on an edge is outside.
@@ -31,6 +32,12 @@ public:
     virtual void exportVals(std::vector<float>& floats, std::vector<std::string>& strings) = 0;
 
     bool mouseOver(const point& p) const { return mouseOver2(p, minCorner, maxCorner); }
+    // Draws the element with its label held in `labels`, to go to GL with the window's others.
+    void drawHoldingLabels(LabelBatch& labels) {
+        heldLabels = &labels;
+        draw();
+        heldLabels = nullptr;
+    }
 
     // Reads "colour" = {r, g, b} and "fill" = {r, g, b, a} (0 to 1) of the table on top of the
     // stack, when it has them.
@@ -50,6 +57,8 @@ public:
     float fill[4] = {0.0f, 0.0f, 0.0f, 0.0f};
 
 protected:
+    // Where draw() puts its label instead of drawing it (none: drawn at once).
+    LabelBatch* heldLabels = nullptr;
     // The corners of the table on top of the stack, and its colour when it gives one.
     void importCorners(lua_State* L);
     // The colour of an element's value mark: its own, or the red it always had.
