@@ -2,13 +2,14 @@
 // by alpha, so laying it over the frame gives what drawing every particle there would.
 #include "effectLayer.h"
 
+#include <algorithm>
 #include <iostream>
 
 #include "glHeaders.h"
 
 namespace {
 // The largest reduction: beyond it the layer's pixels start to show at the effects' edges.
-constexpr int MAX_FACTOR = 8;
+constexpr int MAX_FACTOR = 32;
 // Layer pixels kept across the smallest soft feature of an effect; fewer and its edge blurs.
 constexpr float MIN_FEATURE_PIXELS = 16.0f;
 }  // namespace
@@ -89,7 +90,57 @@ bool EffectLayer::begin(int factor, Blend blend) {
     return true;
 }
 
-void EffectLayer::end() {
+namespace {
+
+// Where the world box low..high lands in normalised device coordinates under the current
+// matrices, as left, bottom, right, top; false when some corner lies behind the eye.
+bool deviceRect(point low, point high, float rect[4]) {
+    float modelView[16], projection[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelView);
+    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    rect[0] = rect[1] = 1e30f;
+    rect[2] = rect[3] = -1e30f;
+    const point corners[4] = {low, {low.x, high.y}, high, {high.x, low.y}};
+    for (const point& corner : corners) {
+        float eye[4], clip[4];
+        for (int row = 0; row < 4; ++row)
+            eye[row] = modelView[row] * corner.x + modelView[4 + row] * corner.y + modelView[12 + row];
+        for (int row = 0; row < 4; ++row)
+            clip[row] = projection[row] * eye[0] + projection[4 + row] * eye[1] + projection[8 + row] * eye[2] +
+                        projection[12 + row] * eye[3];
+        if (!(clip[3] > 0.0f)) return false;
+        rect[0] = std::min(rect[0], clip[0] / clip[3]);
+        rect[1] = std::min(rect[1], clip[1] / clip[3]);
+        rect[2] = std::max(rect[2], clip[0] / clip[3]);
+        rect[3] = std::max(rect[3], clip[1] / clip[3]);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool EffectLayer::reachesView(point low, point high) {
+    float rect[4];
+    if (!deviceRect(low, high, rect)) return true;
+    return rect[0] < 1.0f && rect[2] > -1.0f && rect[1] < 1.0f && rect[3] > -1.0f;
+}
+
+void EffectLayer::end() { lay(-1.0f, -1.0f, 1.0f, 1.0f); }
+
+void EffectLayer::end(point low, point high) {
+    float rect[4];
+    if (!deviceRect(low, high, rect)) {
+        end();
+        return;
+    }
+    // A layer pixel more on every side: filtering reads the texels next to the drawing.
+    const float marginX = active ? 2.0f / static_cast<float>(active->width) : 0.0f;
+    const float marginY = active ? 2.0f / static_cast<float>(active->height) : 0.0f;
+    lay(std::max(rect[0] - marginX, -1.0f), std::max(rect[1] - marginY, -1.0f), std::min(rect[2] + marginX, 1.0f),
+        std::min(rect[3] + marginY, 1.0f));
+}
+
+void EffectLayer::lay(float left, float bottom, float right, float top) {
     if (!active) return;
     glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(savedFramebuffer));
     glViewport(savedViewport[0], savedViewport[1], savedViewport[2], savedViewport[3]);
@@ -108,16 +159,19 @@ void EffectLayer::end() {
     glLoadIdentity();
     glBindTexture(GL_TEXTURE_2D, active->texture);
     active = nullptr;
-    glBegin(GL_QUADS);
-    glTexCoord2f(0.0f, 0.0f);
-    glVertex2f(-1.0f, -1.0f);
-    glTexCoord2f(1.0f, 0.0f);
-    glVertex2f(1.0f, -1.0f);
-    glTexCoord2f(1.0f, 1.0f);
-    glVertex2f(1.0f, 1.0f);
-    glTexCoord2f(0.0f, 1.0f);
-    glVertex2f(-1.0f, 1.0f);
-    glEnd();
+    if (left < right && bottom < top) {
+        // The layer spans the whole view: texture coordinates follow the device coordinates.
+        glBegin(GL_QUADS);
+        glTexCoord2f((left + 1.0f) / 2.0f, (bottom + 1.0f) / 2.0f);
+        glVertex2f(left, bottom);
+        glTexCoord2f((right + 1.0f) / 2.0f, (bottom + 1.0f) / 2.0f);
+        glVertex2f(right, bottom);
+        glTexCoord2f((right + 1.0f) / 2.0f, (top + 1.0f) / 2.0f);
+        glVertex2f(right, top);
+        glTexCoord2f((left + 1.0f) / 2.0f, (top + 1.0f) / 2.0f);
+        glVertex2f(left, top);
+        glEnd();
+    }
     glBindTexture(GL_TEXTURE_2D, 0);
     glPopMatrix();
     glMatrixMode(GL_PROJECTION);

@@ -2,6 +2,8 @@
 // (smoke, the flame) are drawn and then composited in their place in the frame's order.
 #pragma once
 
+#include "basics.h"
+
 class EffectLayer {
 public:
     // How the effect's drawing meets what lies under it.
@@ -18,7 +20,7 @@ public:
     // World units one pixel of the screen spans at the world plane, set each frame.
     void setPixelSize(float size) { pixelSize = size; }
     // The reduction for an effect whose smallest soft feature spans `featureSize` world units:
-    // 1 (draw directly) up to 8, keeping at least a few layer pixels across that feature.
+    // 1 (draw directly) up to 32, keeping at least a few layer pixels across that feature.
     int factorFor(float featureSize) const;
     static int factorFor(float featureSize, float pixelSize);
 
@@ -29,9 +31,15 @@ public:
     // Back to the frame's target and viewport, the layer laid over it in its place. Leaves the
     // program 0 and the blending (SRC_ALPHA, ONE) of the additive pass.
     void end();
+    // As end(), laying only the part of the layer over which the world box low..high (on the
+    // plane z = 0, in the current matrices) lies: what was drawn lies within it, and the layer
+    // is clear elsewhere.
+    void end(point low, point high);
+    // Whether any of the world box low..high lies in the view of the current matrices.
+    static bool reachesView(point low, point high);
 
 private:
-    // One target per reduction (a half, a quarter, an eighth), so that effects of different
+    // One target per reduction (a half down to a thirty-second), so that effects of different
     // sizes in one frame do not rebuild each other's.
     struct Target {
         unsigned framebuffer = 0;
@@ -39,8 +47,11 @@ private:
         int width = 0;
         int height = 0;
     };
-    static constexpr int TARGET_COUNT = 3;
+    static constexpr int TARGET_COUNT = 5;
     bool prepare(Target& target, int width, int height);
+    // Lays the layer over the part of the view from (left, bottom) to (right, top), in
+    // normalised device coordinates.
+    void lay(float left, float bottom, float right, float top);
 
     float pixelSize = 1.0f;
     Target targets[TARGET_COUNT];

@@ -2,6 +2,8 @@
 // "smokeTrail" program spreads and ages them.
 #include "smokeTrail.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <utility>
 
@@ -11,8 +13,12 @@
 
 namespace {
 const float BACK_LAYER = 100.0f;
-// A particle's size at birth relative to `particleSize` (smokeTrail.vs grows it from there).
+// A particle's size at birth relative to `particleSize`, and what it grows by until the puff's
+// end (smokeTrail.vs: particleSize * (0.45 + 1.1 * age)).
 const float NEWEST_GROWTH = 0.45f;
+const float OLDEST_GROWTH = 1.1f;
+// How far a puff drifts along the ship's velocity per ms of its age (smokeTrail.vs).
+const float DRIFT = 0.25f;
 
 void setFloat(int location, float value) {
     if (location != -1) glUniform1f(location, value);
@@ -89,9 +95,48 @@ std::vector<SmokePuff> SmokeTrail::puffs() const {
 
 float SmokeTrail::smallestParticle() const { return 2.0f * particleSize * NEWEST_GROWTH; }
 
+float SmokeTrail::smallestParticleOf(const SmokePuff& puff) const {
+    // As smokeTrail.vs grows a particle with the puff's age.
+    const float age = std::clamp(1.0f - puff.lifetime, 0.0f, 1.0f);
+    return 2.0f * particleSize * (NEWEST_GROWTH + OLDEST_GROWTH * age);
+}
+
 void SmokeTrail::draw(point current, EffectLayer* layer) const {
     if (length == 0) return;
-    const bool layered = layer && layer->begin(layer->factorFor(smallestParticle()), EffectLayer::Over);
+    const std::vector<SmokePuff> all = puffs();
+    // Older puffs have grown: each run of puffs as large on screen goes through a layer of its
+    // own reduction, oldest first, so that every pixel still sees them in their order.
+    for (size_t first = 0; first < all.size();) {
+        const int factor = layer ? layer->factorFor(smallestParticleOf(all[first])) : 1;
+        size_t end = first + 1;
+        while (end < all.size() && layer && layer->factorFor(smallestParticleOf(all[end])) == factor) ++end;
+        drawPuffs(all, first, end, layer, factor);
+        first = end;
+    }
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    reportError();
+}
+
+void SmokeTrail::puffBounds(const SmokePuff& puff, point& low, point& high) const {
+    // As smokeTrail.vs places a particle: drifted, spread at most `size` scaled by age, and a
+    // corner of its turned quad at most sqrt(2) times its grown size further.
+    const float age = std::clamp(1.0f - puff.lifetime, 0.0f, 1.0f);
+    const point centre{puff.position.x + puff.velocity.x * puff.time * DRIFT,
+                       puff.position.y + puff.velocity.y * puff.time * DRIFT};
+    const float reach = std::fabs(size) * (0.15f + 0.85f * age) +
+                        1.4143f * std::fabs(particleSize) * (NEWEST_GROWTH + OLDEST_GROWTH * age);
+    low = {std::fmin(low.x, centre.x - reach), std::fmin(low.y, centre.y - reach)};
+    high = {std::fmax(high.x, centre.x + reach), std::fmax(high.y, centre.y + reach)};
+}
+
+void SmokeTrail::drawPuffs(const std::vector<SmokePuff>& all, size_t first, size_t end, EffectLayer* layer,
+                           int factor) const {
+    point low{1e30f, 1e30f}, high{-1e30f, -1e30f};
+    for (size_t i = first; i < end; ++i) puffBounds(all[i], low, high);
+    const bool finite = std::isfinite(low.x) && std::isfinite(low.y) && std::isfinite(high.x) && std::isfinite(high.y);
+    // A layer's clearing and laying cost the whole view: puffs wholly out of it are not drawn.
+    if (layer && factor > 1 && finite && !EffectLayer::reachesView(low, high)) return;
+    const bool layered = layer && layer->begin(factor, EffectLayer::Over);
     if (!layered) glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glUseProgram(shader);
     glBindTexture(GL_TEXTURE_2D, smokeTexture);
@@ -104,7 +149,8 @@ void SmokeTrail::draw(point current, EffectLayer* layer) const {
     glBindTexture(GL_TEXTURE_2D, colorTexture);
     glActiveTexture(GL_TEXTURE0);
 
-    for (const SmokePuff& puff : puffs()) {
+    for (size_t i = first; i < end; ++i) {
+        const SmokePuff& puff = all[i];
         setFloat(timeUniform, puff.time);
         setFloat(lifetimeUniform, puff.lifetime);
         setFloat(randUniform, puff.rand);
@@ -122,7 +168,10 @@ void SmokeTrail::draw(point current, EffectLayer* layer) const {
     }
 
     glUseProgram(0);
-    if (layered) layer->end();
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-    reportError();
+    if (layered) {
+        if (finite)
+            layer->end(low, high);
+        else
+            layer->end();
+    }
 }

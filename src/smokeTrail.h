@@ -30,9 +30,10 @@ public:
     void update(point p, int dt, point velocity, unsigned count);
     // Draws the puffs; with a layer, into it at the resolution their size on screen allows.
     void draw(point current, EffectLayer* layer = nullptr) const;
-    // World units across the smallest particle (the newest puff's): what decides the layer's
-    // resolution.
+    // World units across the smallest particle (the newest puff's), and across the smallest of
+    // one puff (older puffs have grown): what decides a layer's resolution.
     float smallestParticle() const;
+    float smallestParticleOf(const SmokePuff& puff) const;
     // The puffs that draw() sends, oldest first (samples beside an invisible one are left out).
     std::vector<SmokePuff> puffs() const;
     // Depth of particle quad j of a puff of `count` particles: spread over [0, 1], even ones
@@ -51,4 +52,11 @@ public:
     std::vector<point> velocities;
     std::vector<float> randomValues;
     std::vector<unsigned> counts;
+
+private:
+    // Grows low..high to hold every particle the puff may draw, in world units.
+    void puffBounds(const SmokePuff& puff, point& low, point& high) const;
+    // Puffs first..end of `all`, into a layer at 1/`factor` when there is one (else directly).
+    void drawPuffs(const std::vector<SmokePuff>& all, size_t first, size_t end, EffectLayer* layer,
+                   int factor) const;
 };

@@ -40,7 +40,9 @@ TEST(EffectLayer, ReducesOnlyWhereTheFeatureStaysManyLayerPixelsWide) {
         {20.0f, 1.0f, 1},     // 20 pixels: halving would leave 10
         {40.0f, 1.0f, 2},     // 40 pixels: 20 at half resolution
         {80.0f, 1.0f, 4},
-        {1000.0f, 1.0f, 8},   // never beyond an eighth
+        {300.0f, 1.0f, 16},
+        {1000.0f, 1.0f, 32},
+        {100000.0f, 1.0f, 32},  // never beyond a thirty-second
         {20.0f, 0.0f, 1},     // no pixel size known: directly
     };
     for (const Case& c : cases) EXPECT_EQ(EffectLayer::factorFor(c.feature, c.pixelSize), c.factor) << c.feature;

@@ -118,7 +118,7 @@ TEST_F(EndToEndTrade, LandBuyFlySellFitSaveQuitAndLoad) {
 
     // The flight window shows the new engine.
     takeOff(pilot);
-    openWindow("flightWindow");
+    openFlightWindow(pilot);
     EXPECT_NE(game->output().rfind("Lua debug:Kestrel Drive:"), std::string::npos);
     game->screenshot("trade-06-flight-window");
     clickFor({50.0f, 23.0f}, ELEMENT_REPORT);
@@ -142,7 +142,7 @@ TEST_F(EndToEndTrade, LandBuyFlySellFitSaveQuitAndLoad) {
     ASSERT_TRUE(again.read(loaded));
     EXPECT_EQ(saved.data, loaded.data);
     EXPECT_EQ("Kestrel Drive", loaded.engine);
-    openWindow("flightWindow");
+    openFlightWindow(again);
     EXPECT_NE(game->output().rfind("Lua debug:Kestrel Drive:"), std::string::npos);
     EXPECT_NE(game->output().rfind("Lua debug:" + saved.data["credits"] + ":"), std::string::npos);
     game->screenshot("trade-07-loaded");

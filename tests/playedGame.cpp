@@ -25,6 +25,27 @@ void PlayedGame::openWindow(const std::string& name) {
     game->pause(0.4);
 }
 
+void PlayedGame::openFlightWindow(Autopilot& pilot) {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        size_t before = game->outputSize();
+        game->key("e");
+        for (int poll = 0; poll < 50; ++poll) {
+            const std::string out = game->output().substr(before);
+            if (out.find("Set name: flightWindow") != std::string::npos) {
+                game->pause(0.4);
+                return;
+            }
+            if (out.find("Set name: planetWindow") != std::string::npos) break;
+            game->pause(0.1);
+        }
+        if (game->output().find("Set name: planetWindow", before) == std::string::npos) continue;
+        game->pause(0.4);
+        clickFor(planetWindowLayout::CLOSE_BUTTON, ELEMENT_REPORT);
+        takeOff(pilot);
+    }
+    FAIL() << "the flight window did not open";
+}
+
 void PlayedGame::clickFor(point where, const std::string& expected) {
     size_t before = game->outputSize();
     EXPECT_TRUE(game->clickUntil(where.x, where.y, expected))

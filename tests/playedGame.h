@@ -57,6 +57,9 @@ protected:
     // Charges with s and launches with w until the ship is off the planet, burning longer at
     // each attempt; reports every attempt that fell back.
     void takeOff(Autopilot& pilot);
+    // The flight window, taking off first when the ship is (or has just come) down on a planet:
+    // a ship loaded in flight beside a planet may land on it again.
+    void openFlightWindow(Autopilot& pilot);
 
     TempDir work;
     std::unique_ptr<GameProcess> game = std::make_unique<GameProcess>(work.path());
