@@ -18,7 +18,6 @@ public:
     // Draws the held labels in the order they came and forgets them; the current colour, the
     // client arrays and the bound texture are left as displayText leaves them.
     void flush();
-    bool empty() const { return runs.empty(); }
 
 private:
     struct Run {

@@ -93,13 +93,13 @@ std::vector<SmokePuff> SmokeTrail::puffs() const {
     return result;
 }
 
-float SmokeTrail::smallestParticle() const { return 2.0f * particleSize * NEWEST_GROWTH; }
+float SmokeTrail::smallestParticle() const { return 2.0f * grownSize(0.0f); }
 
-float SmokeTrail::smallestParticleOf(const SmokePuff& puff) const {
-    // As smokeTrail.vs grows a particle with the puff's age.
-    const float age = std::clamp(1.0f - puff.lifetime, 0.0f, 1.0f);
-    return 2.0f * particleSize * (NEWEST_GROWTH + OLDEST_GROWTH * age);
-}
+float SmokeTrail::smallestParticleOf(const SmokePuff& puff) const { return 2.0f * grownSize(ageOf(puff)); }
+
+float SmokeTrail::ageOf(const SmokePuff& puff) { return std::clamp(1.0f - puff.lifetime, 0.0f, 1.0f); }
+
+float SmokeTrail::grownSize(float age) const { return particleSize * (NEWEST_GROWTH + OLDEST_GROWTH * age); }
 
 void SmokeTrail::draw(point current, EffectLayer* layer) const {
     if (length == 0) return;
@@ -120,11 +120,11 @@ void SmokeTrail::draw(point current, EffectLayer* layer) const {
 void SmokeTrail::puffBounds(const SmokePuff& puff, point& low, point& high) const {
     // As smokeTrail.vs places a particle: drifted, spread at most `size` scaled by age, and a
     // corner of its turned quad at most sqrt(2) times its grown size further.
-    const float age = std::clamp(1.0f - puff.lifetime, 0.0f, 1.0f);
+    const float age = ageOf(puff);
     const point centre{puff.position.x + puff.velocity.x * puff.time * DRIFT,
                        puff.position.y + puff.velocity.y * puff.time * DRIFT};
     const float reach = std::fabs(size) * (0.15f + 0.85f * age) +
-                        1.4143f * std::fabs(particleSize) * (NEWEST_GROWTH + OLDEST_GROWTH * age);
+                        1.4143f * std::fabs(grownSize(age));
     low = {std::fmin(low.x, centre.x - reach), std::fmin(low.y, centre.y - reach)};
     high = {std::fmax(high.x, centre.x + reach), std::fmax(high.y, centre.y + reach)};
 }

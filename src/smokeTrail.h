@@ -54,6 +54,10 @@ public:
     std::vector<unsigned> counts;
 
 private:
+    // How far through its life the puff is: 0 new, 1 at its end (smokeTrail.vs).
+    static float ageOf(const SmokePuff& puff);
+    // Half the width of a particle of that age, in world units, as smokeTrail.vs grows it.
+    float grownSize(float age) const;
     // Grows low..high to hold every particle the puff may draw, in world units.
     void puffBounds(const SmokePuff& puff, point& low, point& high) const;
     // Puffs first..end of `all`, into a layer at 1/`factor` when there is one (else directly).
