@@ -100,10 +100,10 @@ void processShips(Universe& universe, Player* player, int dt, int now, float pix
     pass.finish();
 }
 
-void processWormholes(Universe& universe, int now) {
+void processWormholes(Universe& universe, int now, EffectLayer* layer) {
     // A copy, so every wormhole present at the start is handled even after one moved the player.
     std::vector<Wormhole> wormholes = universe.currentWorld().wormholes;
-    for (Wormhole& wormhole : wormholes) wormhole.update(universe, now);
+    for (Wormhole& wormhole : wormholes) wormhole.update(universe, now, layer);
 }
 
 void reportShipLosses(WorldState& world, lua_State* L) {
@@ -588,10 +588,10 @@ void Game::simulateAndDrawWorld(uint32_t now, int dt) {
 
     glColor4fv(ADDITIVE_COLOUR);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-    processWormholes(universe, static_cast<int>(now));
+    if (effectLayer) effectLayer->setPixelSize(pixelSize());
+    processWormholes(universe, static_cast<int>(now), effectLayer.get());
     universe.updateGravityWalls(dt);
     processProjectiles(universe.currentWorld(), universe, dt, static_cast<int>(now));
-    if (effectLayer) effectLayer->setPixelSize(pixelSize());
     universe.player->drawTrail(static_cast<int>(now), universe, effectLayer.get());
     runTimer(static_cast<int>(now), universe.currentWorld());
 

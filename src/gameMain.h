@@ -34,7 +34,7 @@ void processStars(WorldState& world, Player* player, int dt);
 // Updates the AI ships and draws their trails and sprites; `pixelSize` is the world units one
 // pixel spans at the ships' plane.
 void processShips(Universe& universe, Player* player, int dt, int now, float pixelSize = 1.0f);
-void processWormholes(Universe& universe, int now);
+void processWormholes(Universe& universe, int now, EffectLayer* layer = nullptr);
 // Tells the script ("shipDestroyed") of every ship of the world destroyed since the last call,
 // in the order they went, and forgets them.
 void reportShipLosses(WorldState& world, lua_State* L);

@@ -553,6 +553,9 @@ void Player::drawTrail(int now, Universe& universe, EffectLayer* layer) {
     drawUnitSlices();
     glPopMatrix();
     if (glsl) glUseProgram(0);
-    if (layered) layer->end();
+    // The smoke's layers and the flame's are laid together, so that the renderer finishes them
+    // in one go.
+    if (layered) layer->hold({position.x - FLAME_REACH, position.y - FLAME_REACH}, {position.x + FLAME_REACH, position.y + FLAME_REACH});
+    if (layer) layer->flush();
     reportError();
 }

@@ -169,8 +169,9 @@ void SmokeTrail::drawPuffs(const std::vector<SmokePuff>& all, size_t first, size
 
     glUseProgram(0);
     if (layered) {
+        // Laid with the layers after it, by the caller's flush.
         if (finite)
-            layer->end(low, high);
+            layer->hold(low, high);
         else
             layer->end();
     }

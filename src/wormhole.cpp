@@ -2,8 +2,10 @@
 // the "wormhole" shader.
 #include "wormhole.h"
 
+#include <algorithm>
 #include <iostream>
 
+#include "effectLayer.h"
 #include "glHeaders.h"
 #include "shaderList.h"
 #include "textures.h"
@@ -41,17 +43,27 @@ Wormhole::Wormhole(int world, point loc, float radius, int targetWorld, point ta
     }
 }
 
+int Wormhole::layerFactor(const EffectLayer& layer) { return std::min(layer.factorFor(DETAIL), MOST_REDUCED); }
+
 float Wormhole::shaderTime(int now) { return now / 1000.0f; }
 
-void Wormhole::update(Universe& universe, int& now) {
-    draw(now);
+void Wormhole::update(Universe& universe, int& now, EffectLayer* layer) {
+    draw(now, layer);
     transfer(universe);
 }
 
-void Wormhole::draw(int now) const {
+void Wormhole::draw(int now, EffectLayer* layer) const {
     // Without GLSL (GLEW failed to start) the entry points are null: draw fixed-function.
     bool glsl = glUseProgram != nullptr;
     reportError();
+    // The funnel is drawn 20 units above its centre, within its radius.
+    const point centre{loc.x, loc.y + 20.0f};
+    const point low{centre.x - radius, centre.y - radius};
+    const point high{centre.x + radius, centre.y + radius};
+    // Every pixel of the mouth adds up the rings over it, which costs most when the mouth fills
+    // the screen; the funnel is soft, and summed into a reduced layer it looks the same.
+    const bool layered = glsl && shader != 0 && layer && EffectLayer::reachesView(low, high) &&
+                         layer->begin(layerFactor(*layer), EffectLayer::Additive);
     if (glsl) glUseProgram(shader);
     glBindTexture(GL_TEXTURE_2D, textureSlot(17));
     // Without the program there are no uniforms to feed (fixed-function drawing).
@@ -60,12 +72,12 @@ void Wormhole::draw(int now) const {
         glUniform1f(timeUniform, shaderTime(now));
     }
     glPushMatrix();
-    glTranslatef(loc.x, loc.y, 0.0f);
-    glTranslatef(0.0f, 20.0f, 0.0f);
+    glTranslatef(centre.x, centre.y, 0.0f);
     drawUnitSlices();
     glPopMatrix();
     reportError();
     if (glsl) glUseProgram(0);
+    if (layered) layer->end(low, high);
 }
 
 void Wormhole::transfer(Universe& universe) {

@@ -3,6 +3,7 @@
 
 #include "basics.h"
 
+class EffectLayer;
 class ShaderList;
 class Universe;
 
@@ -12,11 +13,23 @@ public:
              const ShaderList& shaders);
     Wormhole(int world, point loc, float radius, int targetWorld, point targetLoc, const ShaderList& shaders);
 
+    // The funnel's soft detail as the effects' layer measures it, in world units: the layer keeps
+    // 16 of its pixels across it, so that one of them spans at most 8 units, which the picture
+    // tests find as fine as the rings' edges need.
+    static constexpr float DETAIL = 128.0f;
+    // The most the funnel is reduced: at a thirty-second the spiral around the very centre, finer
+    // the nearer it, starts to show the layer's pixels.
+    static constexpr int MOST_REDUCED = 16;
+    // The reduction `layer` gives the funnel at its pixel size now.
+    static int layerFactor(const EffectLayer& layer);
+
     // Draws the wormhole and moves the player when it is inside and allowed to warp.
-    void update(Universe& universe, int& now);
+    void update(Universe& universe, int& now, EffectLayer* layer = nullptr);
     // Moves the player if it is within the radius; the drawing-free half of update.
     void transfer(Universe& universe);
-    void draw(int now) const;
+    // Through `layer`, at a reduced resolution when the funnel is large on screen; directly
+    // without one.
+    void draw(int now, EffectLayer* layer = nullptr) const;
     // The shader's "time": the frame timestamp in seconds.
     static float shaderTime(int now);
 

@@ -25,6 +25,7 @@
 #include "testSupport.h"
 #include "textures.h"
 #include "worldState.h"
+#include "wormhole.h"
 
 namespace {
 constexpr float BACKDROP[4] = {0.2f, 0.25f, 0.3f, 1.0f};
@@ -127,7 +128,10 @@ TEST(EffectLayer, SmokeThroughTheLayerLooksAsDrawnDirectly) {
         if (factor > 1) ++reduced;
         const auto backdrop = picture(look, viewHeight, [] {});
         const auto direct = picture(look, viewHeight, [&] { smoke.trail.draw(smoke.still); });
-        const auto layered = picture(look, viewHeight, [&] { smoke.trail.draw(smoke.still, &layer); });
+        const auto layered = picture(look, viewHeight, [&] {
+            smoke.trail.draw(smoke.still, &layer);
+            layer.flush();
+        });
         const Gap gap = compareDrawn(direct, layered, backdrop);
         std::printf("smoke, view height %g, layer at 1/%d: largest gap %d, mean %.3f over %ld channels\n",
                     viewHeight, factor, gap.largest, gap.mean, gap.drawn);
@@ -193,6 +197,48 @@ TEST(EffectLayer, FlameThroughTheLayerLooksAsDrawnDirectly) {
     }
     EXPECT_GE(reduced, 1) << "the closest views should use the layer";
     for (unsigned texture : {flame, cloud, colours}) glDeleteTextures(1, &texture);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+}  // namespace
+
+namespace {
+// The wormhole next to the player, as the additive pass draws it, through the layer and directly:
+// from the widest stop, where it is a dot, to the closest, where a few rings fill the screen.
+TEST(EffectLayer, WormholeThroughTheLayerLooksAsDrawnDirectly) {
+    OffscreenTarget target;
+    ScopedTextureSlots slots;
+    const unsigned flame = loadSingleTexture(shippedDataDirectory() + "flame.tga", 1);
+    slots.set(17, flame);
+    ShaderList shaders;
+    captureOutput([&] { shaders.insertShader("wormhole", shippedDataDirectory()); });
+    shaders.insertUniform("wormhole", "time", "time");
+    shaders.insertUniform("wormhole", "radius", "radius");
+    const Wormhole hole(0, {1000.0f, -2000.0f}, 350.0f, 1, {0.0f, 0.0f}, shaders);
+    EffectLayer layer;
+    int reduced = 0;
+    for (float viewHeight : VIEW_HEIGHTS) {
+        SCOPED_TRACE(viewHeight);
+        // Off the centre, so that the throat, where the rings crowd together, and the rim show.
+        const point look{1000.0f + viewHeight * 0.3f, -1980.0f + viewHeight * 0.1f};
+        layer.setPixelSize(pixelSizeAt(viewHeight));
+        const int factor = Wormhole::layerFactor(layer);
+        if (factor > 1) ++reduced;
+        const auto backdrop = picture(look, viewHeight, [] {});
+        const auto direct = picture(look, viewHeight, [&] { hole.draw(4321); });
+        const auto layered = picture(look, viewHeight, [&] { hole.draw(4321, &layer); });
+        const Gap gap = compareDrawn(direct, layered, backdrop);
+        std::printf("wormhole, view height %g, layer at 1/%d: largest gap %d, mean %.3f over %ld channels\n",
+                    viewHeight, factor, gap.largest, gap.mean, gap.drawn);
+        EXPECT_GT(gap.drawn, 0) << "the wormhole should show";
+        EXPECT_LE(gap.largest, 24);
+        EXPECT_LE(gap.mean, 2.0);
+    }
+    EXPECT_GE(reduced, 4) << "the views where the mouth is large should use the layer";
+    // Wholly out of view, nothing is drawn, through the layer or not.
+    const auto backdrop = picture({-5000.0f, 0.0f}, 800.0f, [] {});
+    const Gap away = compareDrawn(backdrop, picture({-5000.0f, 0.0f}, 800.0f, [&] { hole.draw(4321, &layer); }), backdrop);
+    EXPECT_EQ(away.drawn, 0);
+    glDeleteTextures(1, &flame);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 }  // namespace
