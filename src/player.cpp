@@ -534,6 +534,26 @@ void Player::drawUI() const {
     glBindTexture(GL_TEXTURE_2D, 0);
 }
 
+void Player::flameBounds(point& low, point& high) const {
+    // In the flame's own frame (behind the ship along +y, 20 units out): the widest slice, the
+    // full length at the strongest flicker, and the sideways waver.
+    const float thrust = std::max(thrusting, 0.0f);
+    const float halfWidth = 13.0f * (0.75f + 0.25f * thrust) + 1.5f;
+    const float nearEnd = 20.0f - halfWidth;
+    const float farEnd = 20.0f + 24.0f + 90.0f * thrust + halfWidth;
+    // As drawTrail turns it: by the ship's angle plus a half turn, clockwise.
+    const float turn = -(getAngle() + 180.0f) * static_cast<float>(M_PI) / 180.0f;
+    const float c = std::cos(turn), s = std::sin(turn);
+    low = {1e30f, 1e30f};
+    high = {-1e30f, -1e30f};
+    for (float x : {-halfWidth, halfWidth})
+        for (float y : {nearEnd, farEnd}) {
+            const point corner{position.x + x * c - y * s, position.y + x * s + y * c};
+            low = {std::min(low.x, corner.x), std::min(low.y, corner.y)};
+            high = {std::max(high.x, corner.x), std::max(high.y, corner.y)};
+        }
+}
+
 void Player::drawTrail(int now, Universe& universe, EffectLayer* layer) {
     smokeTrail.draw(position, layer);
     // Without GLSL (GLEW failed to start) the entry points are null: draw fixed-function.
@@ -555,7 +575,11 @@ void Player::drawTrail(int now, Universe& universe, EffectLayer* layer) {
     if (glsl) glUseProgram(0);
     // The smoke's layers and the flame's are laid together, so that the renderer finishes them
     // in one go.
-    if (layered) layer->hold({position.x - FLAME_REACH, position.y - FLAME_REACH}, {position.x + FLAME_REACH, position.y + FLAME_REACH});
+    if (layered) {
+        point low, high;
+        flameBounds(low, high);
+        layer->hold(low, high);
+    }
     if (layer) layer->flush();
     reportError();
 }

@@ -111,9 +111,9 @@ public:
     // World units across the finest detail of the flame (its tip, flameExhaust.vs): the scale
     // its look keeps when drawn at reduced resolution.
     static constexpr float FLAME_DETAIL = 6.0f;
-    // How far the flame reaches from the ship's centre at full thrust, in world units: its
-    // 20-unit offset, 114 of length and 13 of half-width.
-    static constexpr float FLAME_REACH = 150.0f;
+    // The world box the flame can cover now, from its shape in flameExhaust.vs at the present
+    // thrust and heading.
+    void flameBounds(point& low, point& high) const;
     // Weapon slots a ship can hold: the keys 1 to 7 select them.
     static constexpr unsigned WEAPON_SLOTS = 7;
     const GlowTrail& getGlowTrail() const { return glowTrail; }
