@@ -58,43 +58,26 @@ bool EffectLayer::prepare(Target& target, int width, int height) {
     return true;
 }
 
-EffectLayer::Target* EffectLayer::freeTarget(int width, int height) {
-    for (Target& target : targets)
-        if (target.framebuffer && !target.held && target.width == width && target.height == height) return &target;
-    for (Target& target : targets)
-        if (!target.framebuffer) return prepare(target, width, height) ? &target : nullptr;
-    for (Target& target : targets)
-        if (!target.held) return prepare(target, width, height) ? &target : nullptr;
-    return nullptr;
-}
-
 bool EffectLayer::begin(int factor, Blend blend) {
-    // Without framebuffer objects (an old driver, GLEW not started) the effects draw directly,
-    // over what was held before them.
-    if (factor <= 1 || failed || glGenFramebuffers == nullptr) {
-        flush();
-        return false;
-    }
+    // Without framebuffer objects (an old driver, GLEW not started) the effects draw directly.
+    if (factor <= 1 || failed || glGenFramebuffers == nullptr) return false;
     glGetIntegerv(GL_VIEWPORT, savedViewport);
     glGetIntegerv(GL_FRAMEBUFFER_BINDING, &savedFramebuffer);
     glGetFloatv(GL_COLOR_CLEAR_VALUE, savedClear);
     const int width = (savedViewport[2] + factor - 1) / factor;
     const int height = (savedViewport[3] + factor - 1) / factor;
     if (width <= 0 || height <= 0) return false;
-    Target* target = freeTarget(width, height);
-    if (!target && heldCount > 0) {
-        flush();
-        target = freeTarget(width, height);
-    }
-    if (!target) {
+    int index = 0;
+    while (index + 1 < TARGET_COUNT && (2 << index) < factor) ++index;
+    Target& target = targets[index];
+    if (!prepare(target, width, height)) {
         std::cout << "Error, the effects' off-screen layer cannot be made; they are drawn directly" << std::endl;
         failed = true;
         glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(savedFramebuffer));
-        flush();
         return false;
     }
-    active = target;
-    glBindFramebuffer(GL_FRAMEBUFFER, target->framebuffer);
+    active = &target;
+    glBindFramebuffer(GL_FRAMEBUFFER, target.framebuffer);
     // The whole view shrinks into the layer; laying the layer over the whole viewport undoes it.
     glViewport(0, 0, width, height);
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
@@ -142,79 +125,29 @@ bool EffectLayer::reachesView(point low, point high) {
     return rect[0] < 1.0f && rect[2] > -1.0f && rect[1] < 1.0f && rect[3] > -1.0f;
 }
 
-void EffectLayer::end() {
-    if (!active) return;
-    Laying laying = leave();
-    flush();
-    lay(laying);
-}
+void EffectLayer::end() { lay(-1.0f, -1.0f, 1.0f, 1.0f); }
 
 void EffectLayer::end(point low, point high) {
-    if (!active) return;
     float rect[4];
-    layRect(low, high, rect);
-    Laying laying = leave();
-    std::copy(rect, rect + 4, laying.rect);
-    flush();
-    lay(laying);
-}
-
-void EffectLayer::hold(point low, point high) {
-    if (!active) return;
-    float rect[4];
-    layRect(low, high, rect);
-    Laying laying = leave();
-    std::copy(rect, rect + 4, laying.rect);
-    laying.target->held = true;
-    heldLayers[heldCount++] = laying;
-}
-
-void EffectLayer::flush() {
-    if (heldCount == 0) return;
-    // An effect about to draw directly has its program and texture bound already.
-    GLint program = 0, texture = 0;
-    if (glUseProgram) glGetIntegerv(GL_CURRENT_PROGRAM, &program);
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &texture);
-    for (int i = 0; i < heldCount; ++i) {
-        lay(heldLayers[i]);
-        heldLayers[i].target->held = false;
-    }
-    heldCount = 0;
-    if (program) glUseProgram(static_cast<GLuint>(program));
-    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture));
-}
-
-void EffectLayer::layRect(point low, point high, float rect[4]) const {
     if (!deviceRect(low, high, rect)) {
-        rect[0] = rect[1] = -1.0f;
-        rect[2] = rect[3] = 1.0f;
+        end();
         return;
     }
     // A layer pixel more on every side: filtering reads the texels next to the drawing.
     const float marginX = active ? 2.0f / static_cast<float>(active->width) : 0.0f;
     const float marginY = active ? 2.0f / static_cast<float>(active->height) : 0.0f;
-    rect[0] = std::max(rect[0] - marginX, -1.0f);
-    rect[1] = std::max(rect[1] - marginY, -1.0f);
-    rect[2] = std::min(rect[2] + marginX, 1.0f);
-    rect[3] = std::min(rect[3] + marginY, 1.0f);
+    lay(std::max(rect[0] - marginX, -1.0f), std::max(rect[1] - marginY, -1.0f), std::min(rect[2] + marginX, 1.0f),
+        std::min(rect[3] + marginY, 1.0f));
 }
 
-EffectLayer::Laying EffectLayer::leave() {
+void EffectLayer::lay(float left, float bottom, float right, float top) {
+    if (!active) return;
     glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(savedFramebuffer));
     glViewport(savedViewport[0], savedViewport[1], savedViewport[2], savedViewport[3]);
     glClearColor(savedClear[0], savedClear[1], savedClear[2], savedClear[3]);
-    Laying laying;
-    laying.target = active;
-    laying.blend = activeBlend;
-    active = nullptr;
-    return laying;
-}
-
-void EffectLayer::lay(const Laying& laying) {
-    const float left = laying.rect[0], bottom = laying.rect[1], right = laying.rect[2], top = laying.rect[3];
     glUseProgram(0);
     // The layer holds premultiplied colour: over, the frame keeps what the layer leaves uncovered.
-    glBlendFunc(GL_ONE, laying.blend == Over ? GL_ONE_MINUS_SRC_ALPHA : GL_ONE);
+    glBlendFunc(GL_ONE, activeBlend == Over ? GL_ONE_MINUS_SRC_ALPHA : GL_ONE);
     GLint environment = GL_MODULATE;
     glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &environment);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
@@ -224,7 +157,8 @@ void EffectLayer::lay(const Laying& laying) {
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     glLoadIdentity();
-    glBindTexture(GL_TEXTURE_2D, laying.target->texture);
+    glBindTexture(GL_TEXTURE_2D, active->texture);
+    active = nullptr;
     if (left < right && bottom < top) {
         // The layer spans the whole view: texture coordinates follow the device coordinates.
         glBegin(GL_QUADS);

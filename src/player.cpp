@@ -573,13 +573,11 @@ void Player::drawTrail(int now, Universe& universe, EffectLayer* layer) {
     drawUnitSlices();
     glPopMatrix();
     if (glsl) glUseProgram(0);
-    // The smoke's layers and the flame's are laid together, so that the renderer finishes them
-    // in one go.
     if (layered) {
+        // Laid only where the flame can be, a small part of the view even close in.
         point low, high;
         flameBounds(low, high);
-        layer->hold(low, high);
+        layer->end(low, high);
     }
-    if (layer) layer->flush();
     reportError();
 }

@@ -169,9 +169,8 @@ void SmokeTrail::drawPuffs(const std::vector<SmokePuff>& all, size_t first, size
 
     glUseProgram(0);
     if (layered) {
-        // Laid with the layers after it, by the caller's flush.
         if (finite)
-            layer->hold(low, high);
+            layer->end(low, high);
         else
             layer->end();
     }

@@ -28,8 +28,7 @@ public:
 
     // Records as many puffs as whole intervals have passed (catching up after long frames).
     void update(point p, int dt, point velocity, unsigned count);
-    // Draws the puffs; with a layer, into it at the resolution their size on screen allows,
-    // held there until the caller flushes the layer.
+    // Draws the puffs; with a layer, into it at the resolution their size on screen allows.
     void draw(point current, EffectLayer* layer = nullptr) const;
     // World units across the smallest particle (the newest puff's), and across the smallest of
     // one puff (older puffs have grown): what decides a layer's resolution.
