@@ -15,6 +15,7 @@
 #include "camera.h"
 #include "courseMarker.h"
 #include "effectLayer.h"
+#include "twinSquares.h"
 #include "engineSound.h"
 #include "font.h"
 #include "glHeaders.h"
@@ -161,6 +162,7 @@ Game::~Game() {
     hudFont.reset();
     backgroundPass.reset();
     effectLayer.reset();
+    twinSquares.reset();
     luaState.reset();
 }
 
@@ -246,6 +248,7 @@ std::optional<int> Game::prepareDrawing() {
     loadUITextures();
     backgroundPass = std::make_unique<BackgroundPass>();
     effectLayer = std::make_unique<EffectLayer>();
+    twinSquares = std::make_unique<TwinSquares>();
     return std::nullopt;
 }
 
@@ -593,7 +596,11 @@ void Game::simulateAndDrawWorld(uint32_t now, int dt) {
     universe.updateGravityWalls(dt);
     processProjectiles(universe.currentWorld(), universe, dt, static_cast<int>(now));
     universe.player->drawTrail(static_cast<int>(now), universe, effectLayer.get());
-    runTimer(static_cast<int>(now), universe.currentWorld());
+    // Content from before the explosions' program has none: they are drawn square by square.
+    int explosionProgram = 0;
+    if (!universe.shaderList.getShader("explosion", explosionProgram)) explosionProgram = 0;
+    if (twinSquares) twinSquares->setProgram(explosionProgram);
+    runTimer(static_cast<int>(now), universe.currentWorld(), twinSquares.get());
 
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     universe.player->draw();

@@ -18,6 +18,7 @@ class BackgroundPass;
 struct CourseLeg;
 struct CameraView;
 class EffectLayer;
+class TwinSquares;
 class EngineSound;
 class Font;
 class LuaState;
@@ -136,6 +137,7 @@ private:
     std::unique_ptr<ScreenMode> screenMode;
     std::unique_ptr<SoundEffects> effects;
     std::unique_ptr<EffectLayer> effectLayer;  // the smoke's reduced-resolution target
+    std::unique_ptr<TwinSquares> twinSquares;  // the explosions' one-square drawing
     std::vector<Font*> fonts;
     uint32_t lastTick = 0;
     float fpsTimeSum = 0.0f;

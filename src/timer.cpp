@@ -16,7 +16,7 @@ void addTimer(std::unique_ptr<TimerBase> event, WorldState& world) {
     timers.insert(it, std::move(event));
 }
 
-void runTimer(int now, WorldState& world) {
+void runTimer(int now, WorldState& world, TwinSquares* twin) {
     // Explosions are gathered and drawn together; an event that draws on its own first lets the
     // ones gathered before it draw, so each draws in the state its own turn had.
     SpriteBatch gathered;
@@ -31,10 +31,10 @@ void runTimer(int now, WorldState& world) {
             continue;
         }
         if (event.startTime < now && !event.gather(now, world, gathered)) {
-            gathered.draw();
+            gathered.draw(twin);
             event.execute(now, world);
         }
         ++it;
     }
-    gathered.draw();
+    gathered.draw(twin);
 }

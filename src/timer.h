@@ -4,6 +4,7 @@
 #include <memory>
 
 class SpriteBatch;
+class TwinSquares;
 class WorldState;
 
 // An effect with a start and an end moment; the world's timer list owns it.
@@ -24,5 +25,6 @@ public:
 // Inserts by startTime: 0 goes to the front, otherwise before the first event with a start
 // time at or after its own, or at the back.
 void addTimer(std::unique_ptr<TimerBase> event, WorldState& world);
-// Runs every due event of the world and deletes the ones whose end has passed.
-void runTimer(int now, WorldState& world);
+// Runs every due event of the world and deletes the ones whose end has passed. With `twin`, the
+// explosions are drawn through its program.
+void runTimer(int now, WorldState& world, TwinSquares* twin = nullptr);

@@ -53,8 +53,8 @@ bool TExplosion::gather(int now, WorldState& world, SpriteBatch& batch) {
     const float r = halfWidthAt(now);
     const unsigned texture = textureSlot(EXPLOSION_TEXTURE);
     // execute turns the quads counter-clockwise; the batch counts degrees clockwise.
-    batch.add(texture, position, -static_cast<float>(firstRotationAt(now)), r);
-    batch.add(texture, position, -static_cast<float>(secondRotationAt(now)), r);
+    batch.addTwin(texture, position, -static_cast<float>(firstRotationAt(now)),
+                  -static_cast<float>(secondRotationAt(now)), r);
     return true;
 }
 

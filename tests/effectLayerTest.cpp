@@ -1,5 +1,6 @@
-// The soft effects drawn through the reduced-resolution layer against the same effects drawn
-// directly, over zooms from the widest stop to the closest, at the game's window size.
+// The soft effects drawn through the reduced-resolution layer, and the explosions as one square
+// each, against the same effects drawn directly, over zooms from the widest stop to the closest,
+// at the game's window size.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -24,6 +25,9 @@
 #include "smokeTrail.h"
 #include "testSupport.h"
 #include "textures.h"
+#include "timer.h"
+#include "timerClasses.h"
+#include "twinSquares.h"
 #include "worldState.h"
 #include "wormhole.h"
 
@@ -155,7 +159,7 @@ TEST(EffectLayer, FlameThroughTheLayerLooksAsDrawnDirectly) {
     TempDir dir;
     std::map<std::string, std::string> shaders;
     for (const char* name : {"shaders.xml", "flameExhaust.vs", "flameExhaust.fs", "smokeTrail.vs", "smokeTrail.fs",
-                             "glowTrail.vs", "glowTrail.fs", "wormhole.vs", "wormhole.fs"})
+                             "glowTrail.vs", "glowTrail.fs", "wormhole.vs", "wormhole.fs", "explosion.vs", "explosion.fs"})
         shaders[name] = readFile(shippedDataDirectory() + name);
     writeContent(dir, shaders);
     OffscreenTarget target;
@@ -241,5 +245,82 @@ TEST(EffectLayer, WormholeThroughTheLayerLooksAsDrawnDirectly) {
     EXPECT_EQ(away.drawn, 0);
     glDeleteTextures(1, &flame);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+}  // namespace
+
+namespace {
+// A battle's explosions as the additive pass draws them: every age (so every size), some piled on
+// one spot where they saturate, drawn as one square each through the explosion program and as
+// the two turned squares each.
+TEST(TwinSquares, ExplosionsAsOneSquareLookAsTwoTurnedSquares) {
+    OffscreenTarget target;
+    ScopedTextureSlots slots;
+    const unsigned blast = loadSingleTexture(shippedDataDirectory() + "explosion.png", 1);
+    ASSERT_NE(blast, 0u);
+    slots.set(3, blast);
+    ShaderList shaders;
+    captureOutput([&] { shaders.insertShader("explosion", shippedDataDirectory()); });
+    int program = 0;
+    ASSERT_TRUE(shaders.getShader("explosion", program));
+    TwinSquares twin;
+    twin.setProgram(program);
+    ASSERT_NE(twin.program(), 0) << "the shipped program should link";
+    const float reach = twin.reach(blast);
+    EXPECT_LT(reach, 1.0f) << "the shipped explosion's picture lies within a disc inside its square";
+    const int now = 50000;
+    WorldState world("test", 1000);
+    std::srand(91);
+    for (int i = 0; i < 300; ++i) {
+        const point where = i % 10 == 0 ? point{30.0f, 10.0f}
+                                        : point{static_cast<float>(std::rand() % 1200 - 600),
+                                                static_cast<float>(std::rand() % 900 - 450)};
+        standardExplosion(where, world, now - std::rand() % 990);
+    }
+    for (float viewHeight : {200000.0f, 8000.0f, 4000.0f, 2500.0f, 1500.0f, 800.0f, 400.0f, 160.0f}) {
+        SCOPED_TRACE(viewHeight);
+        const point look{20.0f, 0.0f};
+        auto explode = [&](TwinSquares* through) {
+            glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+            runTimer(now, world, through);
+        };
+        const auto backdrop = picture(look, viewHeight, [] {});
+        const auto squares = picture(look, viewHeight, [&] { explode(nullptr); });
+        const auto single = picture(look, viewHeight, [&] { explode(&twin); });
+        const Gap gap = compareDrawn(squares, single, backdrop);
+        std::printf("explosions, view height %g: largest gap %d, mean %.3f over %ld channels\n", viewHeight,
+                    gap.largest, gap.mean, gap.drawn);
+        EXPECT_GT(gap.drawn, 0) << "the explosions should show";
+        EXPECT_LE(gap.largest, 24);
+        EXPECT_LE(gap.mean, 2.0);
+        GLint current = -1;
+        glGetIntegerv(GL_CURRENT_PROGRAM, &current);
+        EXPECT_EQ(current, 0) << "the fixed-function drawing goes on after them";
+    }
+    EXPECT_EQ(world.timers.size(), 300u);
+    glDeleteTextures(1, &blast);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST(TwinSquares, ReachCoversEveryTexelWithAlphaAndNoProgramMeansSquares) {
+    // 8 x 8, alpha only in the four central texels: their far corners lie a quarter of the
+    // half-width out along both axes.
+    std::vector<unsigned char> alpha(64, 0);
+    for (int y : {3, 4})
+        for (int x : {3, 4}) alpha[y * 8 + x] = 1;
+    EXPECT_NEAR(TwinSquares::reachOf(alpha.data(), 8, 8), std::sqrt(0.125f) + 0.08f, 1e-4);
+    // One texel in a corner needs the whole square at any turn.
+    std::vector<unsigned char> corner(64, 0);
+    corner[0] = 255;
+    EXPECT_NEAR(TwinSquares::reachOf(corner.data(), 8, 8), 1.41422f, 1e-4);
+    EXPECT_NEAR(TwinSquares::reachOf(nullptr, 0, 0), 1.41422f, 1e-4);
+    // A program that did not link (or none) leaves the explosions to the two squares.
+    OffscreenTarget target;
+    TwinSquares twin;
+    const GLuint unlinked = glCreateProgram();
+    twin.setProgram(static_cast<int>(unlinked));
+    EXPECT_EQ(twin.program(), 0);
+    twin.setProgram(0);
+    EXPECT_EQ(twin.program(), 0);
+    glDeleteProgram(unlinked);
 }
 }  // namespace

@@ -138,7 +138,7 @@ TEST_F(ShaderListTest, ShippedProgramsBuildCleanly) {
     std::stringstream text;
     text << file.rdbuf();
     writeContent(dir, {{"shaders.xml", text.str()}});
-    for (const char* name : {"wormhole", "flameExhaust", "smokeTrail", "glowTrail"})
+    for (const char* name : {"wormhole", "flameExhaust", "smokeTrail", "explosion", "glowTrail"})
         for (const char* ext : {".vs", ".fs"}) {
             std::ifstream source(data + name + ext);
             std::stringstream body;
@@ -157,6 +157,7 @@ TEST_F(ShaderListTest, ShippedProgramsBuildCleanly) {
         {"flameExhaust", {"thrust", "time"}},
         {"smokeTrail",
          {"velocity", "size", "particleSize", "spinSpeed", "time", "position", "rand", "lifetime", "smoke", "color"}},
+        {"explosion", {}},
         {"glowTrail", {}},
     };
     for (const auto& entry : expected) {
