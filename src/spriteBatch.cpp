@@ -12,6 +12,19 @@ namespace {
 const float CORNER_TEXELS[8] = {0.0f, 0.0f, 0.0f, 1.0f, 1.0f, 1.0f, 1.0f, 0.0f};
 const float CORNER_SIGNS[8] = {-1.0f, -1.0f, -1.0f, 1.0f, 1.0f, 1.0f, 1.0f, -1.0f};
 const float DEGREES_TO_RADIANS = 3.14159265358979f / 180.0f;
+
+// Draws the arrays in place as quads, one draw for each run of `items` (sorted by texture) that
+// shares a texture; item i owns vertices 4i to 4i + 3.
+template <typename Item>
+void drawQuadsByTexture(const std::vector<Item>& items) {
+    for (size_t first = 0; first < items.size();) {
+        size_t end = first;
+        while (end < items.size() && items[end].texture == items[first].texture) ++end;
+        glBindTexture(GL_TEXTURE_2D, items[first].texture);
+        glDrawArrays(GL_QUADS, static_cast<GLint>(4 * first), static_cast<GLsizei>(4 * (end - first)));
+        first = end;
+    }
+}
 }  // namespace
 
 void SpriteBatch::add(unsigned texture, point centre, float degrees, float half) {
@@ -65,13 +78,7 @@ void SpriteBatch::drawTwins(TwinSquares& twin) {
     glClientActiveTexture(GL_TEXTURE0);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
     glTexCoordPointer(2, GL_FLOAT, 0, texels.data());
-    for (size_t first = 0; first < twins.size();) {
-        size_t end = first;
-        while (end < twins.size() && twins[end].texture == twins[first].texture) ++end;
-        glBindTexture(GL_TEXTURE_2D, twins[first].texture);
-        glDrawArrays(GL_QUADS, static_cast<GLint>(4 * first), static_cast<GLsizei>(4 * (end - first)));
-        first = end;
-    }
+    drawQuadsByTexture(twins);
     glClientActiveTexture(GL_TEXTURE1);
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     glClientActiveTexture(GL_TEXTURE0);
@@ -110,13 +117,7 @@ void SpriteBatch::draw(TwinSquares* twin) {
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
     glVertexPointer(2, GL_FLOAT, 0, vertices.data());
     glTexCoordPointer(2, GL_FLOAT, 0, texels.data());
-    for (size_t first = 0; first < sprites.size();) {
-        size_t end = first;
-        while (end < sprites.size() && sprites[end].texture == sprites[first].texture) ++end;
-        glBindTexture(GL_TEXTURE_2D, sprites[first].texture);
-        glDrawArrays(GL_QUADS, static_cast<GLint>(4 * first), static_cast<GLsizei>(4 * (end - first)));
-        first = end;
-    }
+    drawQuadsByTexture(sprites);
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);
     glBindTexture(GL_TEXTURE_2D, 0);
