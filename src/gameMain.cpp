@@ -15,7 +15,6 @@
 #include "camera.h"
 #include "courseMarker.h"
 #include "effectLayer.h"
-#include "twinSquares.h"
 #include "engineSound.h"
 #include "font.h"
 #include "glHeaders.h"
@@ -32,6 +31,7 @@
 #include "startLua.h"
 #include "textures.h"
 #include "timer.h"
+#include "twinSquares.h"
 #include "uiDisplay.h"
 #include "worldState.h"
 
