@@ -596,10 +596,7 @@ void Game::simulateAndDrawWorld(uint32_t now, int dt) {
     universe.updateGravityWalls(dt);
     processProjectiles(universe.currentWorld(), universe, dt, static_cast<int>(now));
     universe.player->drawTrail(static_cast<int>(now), universe, effectLayer.get());
-    // Content from before the explosions' program has none: they are drawn square by square.
-    int explosionProgram = 0;
-    if (!universe.shaderList.getShader("explosion", explosionProgram)) explosionProgram = 0;
-    if (twinSquares) twinSquares->setProgram(explosionProgram);
+    if (twinSquares) twinSquares->useProgramOf(universe.shaderList);
     runTimer(static_cast<int>(now), universe.currentWorld(), twinSquares.get());
 
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);

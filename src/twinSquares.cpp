@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "glHeaders.h"
+#include "shaderList.h"
 
 namespace {
 // Beyond the base level's last texel with alpha, the smaller levels (used while an explosion
@@ -23,6 +24,12 @@ void TwinSquares::setProgram(int program) {
         checkedLinked = linked == GL_TRUE;
     }
     currentProgram = checkedLinked ? program : 0;
+}
+
+void TwinSquares::useProgramOf(const ShaderList& shaders) {
+    int program = 0;
+    if (!shaders.getShader("explosion", program)) program = 0;
+    setProgram(program);
 }
 
 float TwinSquares::reachOf(const unsigned char* alpha, int width, int height) {
@@ -52,9 +59,11 @@ float TwinSquares::reach(unsigned texture) {
     // A texture too large to read back cheaply is drawn over its whole square.
     if (width > 0 && height > 0 && width <= 4096 && height <= 4096) {
         std::vector<unsigned char> alpha(static_cast<size_t>(width) * static_cast<size_t>(height));
+        GLint alignment = 4;
+        glGetIntegerv(GL_PACK_ALIGNMENT, &alignment);
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
         glGetTexImage(GL_TEXTURE_2D, 0, GL_ALPHA, GL_UNSIGNED_BYTE, alpha.data());
-        glPixelStorei(GL_PACK_ALIGNMENT, 4);
+        glPixelStorei(GL_PACK_ALIGNMENT, alignment);
         if (glGetError() == GL_NO_ERROR) result = reachOf(alpha.data(), width, height);
     }
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));

@@ -6,11 +6,15 @@
 
 #include <map>
 
+class ShaderList;
+
 class TwinSquares {
 public:
     // The program of this frame, 0 when there is none; one that did not link counts as none.
     // Without one, the squares are drawn one by one.
     void setProgram(int program);
+    // The "explosion" program of `shaders`; content from before it has none.
+    void useProgramOf(const ShaderList& shaders);
     int program() const { return currentProgram; }
     // The fraction of a square's half-width within which the texture's texels with alpha lie,
     // with a margin for the spread of its smaller mipmap levels; measured once per texture.

@@ -260,10 +260,8 @@ TEST(TwinSquares, ExplosionsAsOneSquareLookAsTwoTurnedSquares) {
     slots.set(3, blast);
     ShaderList shaders;
     captureOutput([&] { shaders.insertShader("explosion", shippedDataDirectory()); });
-    int program = 0;
-    ASSERT_TRUE(shaders.getShader("explosion", program));
     TwinSquares twin;
-    twin.setProgram(program);
+    twin.useProgramOf(shaders);
     ASSERT_NE(twin.program(), 0) << "the shipped program should link";
     const float reach = twin.reach(blast);
     EXPECT_LT(reach, 1.0f) << "the shipped explosion's picture lies within a disc inside its square";
