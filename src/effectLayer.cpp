@@ -58,35 +58,79 @@ bool EffectLayer::prepare(Target& target, int width, int height) {
     return true;
 }
 
+EffectLayer::Target* EffectLayer::targetFor(int factor) {
+    const int width = (savedViewport[2] + factor - 1) / factor;
+    const int height = (savedViewport[3] + factor - 1) / factor;
+    if (width <= 0 || height <= 0) return nullptr;
+    int index = 0;
+    while (index + 1 < TARGET_COUNT && (2 << index) < factor) ++index;
+    Target& target = targets[index];
+    if (prepare(target, width, height)) return &target;
+    std::cout << "Error, the effects' off-screen layer cannot be made; they are drawn directly" << std::endl;
+    failed = true;
+    return nullptr;
+}
+
 bool EffectLayer::begin(int factor, Blend blend) {
     // Without framebuffer objects (an old driver, GLEW not started) the effects draw directly.
     if (factor <= 1 || failed || glGenFramebuffers == nullptr) return false;
     glGetIntegerv(GL_VIEWPORT, savedViewport);
     glGetIntegerv(GL_FRAMEBUFFER_BINDING, &savedFramebuffer);
     glGetFloatv(GL_COLOR_CLEAR_VALUE, savedClear);
-    const int width = (savedViewport[2] + factor - 1) / factor;
-    const int height = (savedViewport[3] + factor - 1) / factor;
-    if (width <= 0 || height <= 0) return false;
-    int index = 0;
-    while (index + 1 < TARGET_COUNT && (2 << index) < factor) ++index;
-    Target& target = targets[index];
-    if (!prepare(target, width, height)) {
-        std::cout << "Error, the effects' off-screen layer cannot be made; they are drawn directly" << std::endl;
-        failed = true;
+    Target* target = targetFor(factor);
+    if (!target) {
         glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(savedFramebuffer));
         return false;
     }
-    active = &target;
-    glBindFramebuffer(GL_FRAMEBUFFER, target.framebuffer);
+    active = target;
+    activeFactor = factor;
+    activeBlend = blend;
+    carried[0] = carried[1] = 1.0f;
+    carried[2] = carried[3] = -1.0f;
+    glBindFramebuffer(GL_FRAMEBUFFER, target->framebuffer);
     // The whole view shrinks into the layer; laying the layer over the whole viewport undoes it.
-    glViewport(0, 0, width, height);
+    glViewport(0, 0, target->width, target->height);
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     glClear(GL_COLOR_BUFFER_BIT);
-    activeBlend = blend;
     if (blend == Over)
         glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
     else
         glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    return true;
+}
+
+bool EffectLayer::refine(int factor, point low, point high) {
+    if (!active || activeBlend != Over || factor <= 1 || factor >= activeFactor) return false;
+    float drawn[4];
+    if (!coveredRect(low, high, drawn)) drawn[0] = drawn[1] = -1.0f, drawn[2] = drawn[3] = 1.0f;
+    GLint boundTexture = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &boundTexture);
+    Target* coarse = active;
+    Target* fine = targetFor(factor);
+    if (!fine) {
+        glBindFramebuffer(GL_FRAMEBUFFER, coarse->framebuffer);
+        glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(boundTexture));
+        return false;
+    }
+    GLint program = 0;
+    glGetIntegerv(GL_CURRENT_PROGRAM, &program);
+    glBindFramebuffer(GL_FRAMEBUFFER, fine->framebuffer);
+    glViewport(0, 0, fine->width, fine->height);
+    glClear(GL_COLOR_BUFFER_BIT);
+    // The finer layer starts as the coarser one: premultiplied "over" nests, so the effects
+    // drawn on next lie over the coarser ones as they would over the frame.
+    glUseProgram(0);
+    glBlendFunc(GL_ONE, GL_ZERO);
+    drawSpan(coarse->texture, drawn);
+    glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+    glUseProgram(static_cast<GLuint>(program));
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(boundTexture));
+    carried[0] = std::min(carried[0], drawn[0]);
+    carried[1] = std::min(carried[1], drawn[1]);
+    carried[2] = std::max(carried[2], drawn[2]);
+    carried[3] = std::max(carried[3], drawn[3]);
+    active = fine;
+    activeFactor = factor;
     return true;
 }
 
@@ -125,29 +169,41 @@ bool EffectLayer::reachesView(point low, point high) {
     return rect[0] < 1.0f && rect[2] > -1.0f && rect[1] < 1.0f && rect[3] > -1.0f;
 }
 
-void EffectLayer::end() { lay(-1.0f, -1.0f, 1.0f, 1.0f); }
+void EffectLayer::end() {
+    const float whole[4] = {-1.0f, -1.0f, 1.0f, 1.0f};
+    lay(whole);
+}
 
-void EffectLayer::end(point low, point high) {
-    float rect[4];
-    if (!deviceRect(low, high, rect)) {
-        end();
-        return;
-    }
+bool EffectLayer::coveredRect(point low, point high, float rect[4]) const {
+    if (!deviceRect(low, high, rect)) return false;
     // A layer pixel more on every side: filtering reads the texels next to the drawing.
     const float marginX = active ? 2.0f / static_cast<float>(active->width) : 0.0f;
     const float marginY = active ? 2.0f / static_cast<float>(active->height) : 0.0f;
-    lay(std::max(rect[0] - marginX, -1.0f), std::max(rect[1] - marginY, -1.0f), std::min(rect[2] + marginX, 1.0f),
-        std::min(rect[3] + marginY, 1.0f));
+    rect[0] = std::max(rect[0] - marginX, -1.0f);
+    rect[1] = std::max(rect[1] - marginY, -1.0f);
+    rect[2] = std::min(rect[2] + marginX, 1.0f);
+    rect[3] = std::min(rect[3] + marginY, 1.0f);
+    return true;
 }
 
-void EffectLayer::lay(float left, float bottom, float right, float top) {
-    if (!active) return;
-    glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(savedFramebuffer));
-    glViewport(savedViewport[0], savedViewport[1], savedViewport[2], savedViewport[3]);
-    glClearColor(savedClear[0], savedClear[1], savedClear[2], savedClear[3]);
-    glUseProgram(0);
-    // The layer holds premultiplied colour: over, the frame keeps what the layer leaves uncovered.
-    glBlendFunc(GL_ONE, activeBlend == Over ? GL_ONE_MINUS_SRC_ALPHA : GL_ONE);
+void EffectLayer::end(point low, point high) {
+    float rect[4];
+    if (!coveredRect(low, high, rect)) {
+        end();
+        return;
+    }
+    if (carried[0] < carried[2]) {
+        rect[0] = std::min(rect[0], carried[0]);
+        rect[1] = std::min(rect[1], carried[1]);
+        rect[2] = std::max(rect[2], carried[2]);
+        rect[3] = std::max(rect[3], carried[3]);
+    }
+    lay(rect);
+}
+
+void EffectLayer::drawSpan(unsigned texture, const float rect[4]) {
+    const float left = rect[0], bottom = rect[1], right = rect[2], top = rect[3];
+    if (!(left < right && bottom < top)) return;
     GLint environment = GL_MODULATE;
     glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &environment);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
@@ -157,26 +213,36 @@ void EffectLayer::lay(float left, float bottom, float right, float top) {
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     glLoadIdentity();
-    glBindTexture(GL_TEXTURE_2D, active->texture);
-    active = nullptr;
-    if (left < right && bottom < top) {
-        // The layer spans the whole view: texture coordinates follow the device coordinates.
-        glBegin(GL_QUADS);
-        glTexCoord2f((left + 1.0f) / 2.0f, (bottom + 1.0f) / 2.0f);
-        glVertex2f(left, bottom);
-        glTexCoord2f((right + 1.0f) / 2.0f, (bottom + 1.0f) / 2.0f);
-        glVertex2f(right, bottom);
-        glTexCoord2f((right + 1.0f) / 2.0f, (top + 1.0f) / 2.0f);
-        glVertex2f(right, top);
-        glTexCoord2f((left + 1.0f) / 2.0f, (top + 1.0f) / 2.0f);
-        glVertex2f(left, top);
-        glEnd();
-    }
+    glBindTexture(GL_TEXTURE_2D, texture);
+    // A layer spans the whole view: texture coordinates follow the device coordinates.
+    glBegin(GL_QUADS);
+    glTexCoord2f((left + 1.0f) / 2.0f, (bottom + 1.0f) / 2.0f);
+    glVertex2f(left, bottom);
+    glTexCoord2f((right + 1.0f) / 2.0f, (bottom + 1.0f) / 2.0f);
+    glVertex2f(right, bottom);
+    glTexCoord2f((right + 1.0f) / 2.0f, (top + 1.0f) / 2.0f);
+    glVertex2f(right, top);
+    glTexCoord2f((left + 1.0f) / 2.0f, (top + 1.0f) / 2.0f);
+    glVertex2f(left, top);
+    glEnd();
     glBindTexture(GL_TEXTURE_2D, 0);
     glPopMatrix();
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
     glMatrixMode(GL_MODELVIEW);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, environment);
+}
+
+void EffectLayer::lay(const float rect[4]) {
+    if (!active) return;
+    glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(savedFramebuffer));
+    glViewport(savedViewport[0], savedViewport[1], savedViewport[2], savedViewport[3]);
+    glClearColor(savedClear[0], savedClear[1], savedClear[2], savedClear[3]);
+    glUseProgram(0);
+    // The layer holds premultiplied colour: over, the frame keeps what the layer leaves uncovered.
+    glBlendFunc(GL_ONE, activeBlend == Over ? GL_ONE_MINUS_SRC_ALPHA : GL_ONE);
+    const unsigned texture = active->texture;
+    active = nullptr;
+    drawSpan(texture, rect);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
 }

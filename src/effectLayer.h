@@ -28,12 +28,17 @@ public:
     // blending that `blend` needs; false (and nothing changed) when the layer is not wanted or
     // cannot be made, in which case the caller draws directly.
     bool begin(int factor, Blend blend);
+    // Goes on drawing at the finer reduction `factor`, what was drawn so far (within the world
+    // box low..high) carried into it, so that effects of several sizes, coarsest first, are laid
+    // over the frame once. Needs an active Over layer coarser than `factor`; false (and nothing
+    // changed) otherwise.
+    bool refine(int factor, point low, point high);
     // Back to the frame's target and viewport, the layer laid over it in its place. Leaves the
     // program 0 and the blending (SRC_ALPHA, ONE) of the additive pass.
     void end();
     // As end(), laying only the part of the layer over which the world box low..high (on the
-    // plane z = 0, in the current matrices) lies: what was drawn lies within it, and the layer
-    // is clear elsewhere.
+    // plane z = 0, in the current matrices) lies, with what earlier refine() calls carried: what
+    // was drawn lies within it, and the layer is clear elsewhere.
     void end(point low, point high);
     // Whether any of the world box low..high lies in the view of the current matrices.
     static bool reachesView(point low, point high);
@@ -49,13 +54,26 @@ private:
     };
     static constexpr int TARGET_COUNT = 5;
     bool prepare(Target& target, int width, int height);
-    // Lays the layer over the part of the view from (left, bottom) to (right, top), in
-    // normalised device coordinates.
-    void lay(float left, float bottom, float right, float top);
+    // The target for a reduction, ready at the saved viewport's size; null (and the layers given
+    // up) when it cannot be made.
+    Target* targetFor(int factor);
+    // Where the world box low..high lies in normalised device coordinates, a few pixels of the
+    // active layer wider for its filtering, as left, bottom, right, top; false when unknown.
+    bool coveredRect(point low, point high, float rect[4]) const;
+    // Draws `texture` over the current viewport's part from (left, bottom) to (right, top), in
+    // normalised device coordinates, its texture coordinates following them.
+    static void drawSpan(unsigned texture, const float rect[4]);
+    // Lays the layer over the part of the view `rect` (left, bottom, right, top in normalised
+    // device coordinates).
+    void lay(const float rect[4]);
 
     float pixelSize = 1.0f;
     Target targets[TARGET_COUNT];
     Target* active = nullptr;
+    int activeFactor = 1;
+    // What refine() carried from coarser layers, in normalised device coordinates; empty when
+    // carried[0] >= carried[2].
+    float carried[4] = {1.0f, 1.0f, -1.0f, -1.0f};
     bool failed = false;  // a layer could not be built once: never tried again
     Blend activeBlend = Over;
     int savedViewport[4] = {0, 0, 0, 0};

@@ -28,6 +28,11 @@ void setPoint(int location, point value) {
     if (location != -1) glUniform2f(location, value.x, value.y);
 }
 
+// Whether low..high is a box of numbers (a puff thrown to infinity gives none).
+bool isFiniteBox(point low, point high) {
+    return std::isfinite(low.x) && std::isfinite(low.y) && std::isfinite(high.x) && std::isfinite(high.y);
+}
+
 void setUnit(int location, int unit) {
     if (location != -1) glUniform1i(location, unit);
 }
@@ -104,15 +109,48 @@ float SmokeTrail::grownSize(float age) const { return particleSize * (NEWEST_GRO
 void SmokeTrail::draw(point current, EffectLayer* layer) const {
     if (length == 0) return;
     const std::vector<SmokePuff> all = puffs();
-    // Older puffs have grown: each run of puffs as large on screen goes through a layer of its
-    // own reduction, oldest first, so that every pixel still sees them in their order.
+    // Older puffs have grown: each run of puffs as large on screen is drawn at a reduction of its
+    // own, oldest (coarsest) first. Each finer layer takes on what the coarser one held, so the
+    // frame has the layer laid over it once, and every pixel still sees the puffs in their order.
+    bool layered = false;
+    int layerFactor = 1;
+    point low{1e30f, 1e30f}, high{-1e30f, -1e30f};  // what the layer holds, in world units
+    const auto finish = [&] {
+        if (!layered) return;
+        if (isFiniteBox(low, high))
+            layer->end(low, high);
+        else
+            layer->end();
+        layered = false;
+    };
     for (size_t first = 0; first < all.size();) {
         const int factor = layer ? layer->factorFor(smallestParticleOf(all[first])) : 1;
         size_t end = first + 1;
         while (end < all.size() && layer && layer->factorFor(smallestParticleOf(all[end])) == factor) ++end;
-        drawPuffs(all, first, end, layer, factor);
+        point runLow{1e30f, 1e30f}, runHigh{-1e30f, -1e30f};
+        for (size_t i = first; i < end; ++i) puffBounds(all[i], runLow, runHigh);
+        const bool finite = isFiniteBox(runLow, runHigh);
+        // A layer's clearing and laying cost the whole view: puffs wholly out of it are not drawn.
+        if (layer && factor > 1 && finite && !EffectLayer::reachesView(runLow, runHigh)) {
+            first = end;
+            continue;
+        }
+        const bool goesOn = layered && (factor == layerFactor || (factor < layerFactor && isFiniteBox(low, high) &&
+                                                                  layer->refine(factor, low, high)));
+        if (!goesOn) {
+            finish();
+            layered = layer && layer->begin(factor, EffectLayer::Over);
+            low = {1e30f, 1e30f};
+            high = {-1e30f, -1e30f};
+            if (!layered) glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        }
+        layerFactor = factor;
+        drawPuffs(all, first, end);
+        low = {std::fmin(low.x, runLow.x), std::fmin(low.y, runLow.y)};
+        high = {std::fmax(high.x, runHigh.x), std::fmax(high.y, runHigh.y)};
         first = end;
     }
+    finish();
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     reportError();
 }
@@ -129,15 +167,7 @@ void SmokeTrail::puffBounds(const SmokePuff& puff, point& low, point& high) cons
     high = {std::fmax(high.x, centre.x + reach), std::fmax(high.y, centre.y + reach)};
 }
 
-void SmokeTrail::drawPuffs(const std::vector<SmokePuff>& all, size_t first, size_t end, EffectLayer* layer,
-                           int factor) const {
-    point low{1e30f, 1e30f}, high{-1e30f, -1e30f};
-    for (size_t i = first; i < end; ++i) puffBounds(all[i], low, high);
-    const bool finite = std::isfinite(low.x) && std::isfinite(low.y) && std::isfinite(high.x) && std::isfinite(high.y);
-    // A layer's clearing and laying cost the whole view: puffs wholly out of it are not drawn.
-    if (layer && factor > 1 && finite && !EffectLayer::reachesView(low, high)) return;
-    const bool layered = layer && layer->begin(factor, EffectLayer::Over);
-    if (!layered) glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+void SmokeTrail::drawPuffs(const std::vector<SmokePuff>& all, size_t first, size_t end) const {
     glUseProgram(shader);
     glBindTexture(GL_TEXTURE_2D, smokeTexture);
     setFloat(sizeUniform, size);
@@ -168,10 +198,4 @@ void SmokeTrail::drawPuffs(const std::vector<SmokePuff>& all, size_t first, size
     }
 
     glUseProgram(0);
-    if (layered) {
-        if (finite)
-            layer->end(low, high);
-        else
-            layer->end();
-    }
 }

@@ -60,7 +60,6 @@ private:
     float grownSize(float age) const;
     // Grows low..high to hold every particle the puff may draw, in world units.
     void puffBounds(const SmokePuff& puff, point& low, point& high) const;
-    // Puffs first..end of `all`, into a layer at 1/`factor` when there is one (else directly).
-    void drawPuffs(const std::vector<SmokePuff>& all, size_t first, size_t end, EffectLayer* layer,
-                   int factor) const;
+    // Puffs first..end of `all`, into whatever target and blending are set.
+    void drawPuffs(const std::vector<SmokePuff>& all, size_t first, size_t end) const;
 };
