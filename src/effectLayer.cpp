@@ -19,6 +19,19 @@ EffectLayer::~EffectLayer() {
         if (target.framebuffer) glDeleteFramebuffers(1, &target.framebuffer);
         if (target.texture) glDeleteTextures(1, &target.texture);
     }
+    if (sampler) glDeleteSamplers(1, &sampler);
+}
+
+unsigned EffectLayer::oneLevelSampler() {
+    if (samplerTried) return sampler;
+    samplerTried = true;
+    if (glGenSamplers == nullptr) return 0;
+    glGenSamplers(1, &sampler);
+    glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
+    glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glSamplerParameteri(sampler, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glSamplerParameteri(sampler, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    return sampler;
 }
 
 int EffectLayer::factorFor(float featureSize) const { return factorFor(featureSize, pixelSize); }

@@ -40,6 +40,10 @@ public:
     // plane z = 0, in the current matrices) lies, with what earlier refine() calls carried: what
     // was drawn lies within it, and the layer is clear elsewhere.
     void end(point low, point high);
+    // A sampler object that reads the nearest mipmap level linearly, for a mipmapped texture
+    // drawn into a layer: the layer blurs it anyway, and blending two levels is the dearest part
+    // of its pixels. 0 when the driver has no sampler objects.
+    unsigned oneLevelSampler();
     // Whether any of the world box low..high lies in the view of the current matrices.
     static bool reachesView(point low, point high);
 
@@ -75,6 +79,8 @@ private:
     // carried[0] >= carried[2].
     float carried[4] = {1.0f, 1.0f, -1.0f, -1.0f};
     bool failed = false;  // a layer could not be built once: never tried again
+    unsigned sampler = 0;
+    bool samplerTried = false;
     Blend activeBlend = Over;
     int savedViewport[4] = {0, 0, 0, 0};
     int savedFramebuffer = 0;

@@ -145,7 +145,8 @@ void SmokeTrail::draw(point current, EffectLayer* layer) const {
             if (!layered) glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
         }
         layerFactor = factor;
-        drawPuffs(all, first, end);
+        // The smoke's texture is mipmapped (every world texture but the far background is).
+        drawPuffs(all, first, end, layered ? layer->oneLevelSampler() : 0);
         low = {std::fmin(low.x, runLow.x), std::fmin(low.y, runLow.y)};
         high = {std::fmax(high.x, runHigh.x), std::fmax(high.y, runHigh.y)};
         first = end;
@@ -167,9 +168,10 @@ void SmokeTrail::puffBounds(const SmokePuff& puff, point& low, point& high) cons
     high = {std::fmax(high.x, centre.x + reach), std::fmax(high.y, centre.y + reach)};
 }
 
-void SmokeTrail::drawPuffs(const std::vector<SmokePuff>& all, size_t first, size_t end) const {
+void SmokeTrail::drawPuffs(const std::vector<SmokePuff>& all, size_t first, size_t end, unsigned sampler) const {
     glUseProgram(shader);
     glBindTexture(GL_TEXTURE_2D, smokeTexture);
+    if (sampler) glBindSampler(0, sampler);
     setFloat(sizeUniform, size);
     setFloat(particleSizeUniform, particleSize);
     setFloat(spinSpeedUniform, spinSpeed);
@@ -197,5 +199,6 @@ void SmokeTrail::drawPuffs(const std::vector<SmokePuff>& all, size_t first, size
         glEnd();
     }
 
+    if (sampler) glBindSampler(0, 0);
     glUseProgram(0);
 }

@@ -60,6 +60,7 @@ private:
     float grownSize(float age) const;
     // Grows low..high to hold every particle the puff may draw, in world units.
     void puffBounds(const SmokePuff& puff, point& low, point& high) const;
-    // Puffs first..end of `all`, into whatever target and blending are set.
-    void drawPuffs(const std::vector<SmokePuff>& all, size_t first, size_t end) const;
+    // Puffs first..end of `all`, into whatever target and blending are set, the smoke texture
+    // read through `sampler` unless it is 0.
+    void drawPuffs(const std::vector<SmokePuff>& all, size_t first, size_t end, unsigned sampler) const;
 };
