@@ -11,7 +11,7 @@ namespace {
 // The largest reduction: beyond it the layer's pixels start to show at the effects' edges.
 constexpr int MAX_FACTOR = 32;
 // Layer pixels kept across the smallest soft feature of an effect; fewer and its edge blurs.
-constexpr float MIN_FEATURE_PIXELS = 16.0f;
+constexpr float MIN_FEATURE_PIXELS = 12.0f;
 }  // namespace
 
 EffectLayer::~EffectLayer() {

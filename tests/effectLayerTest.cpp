@@ -43,7 +43,8 @@ TEST(EffectLayer, ReducesOnlyWhereTheFeatureStaysManyLayerPixelsWide) {
     } cases[] = {
         {20.0f, 4.0f, 1},     // 5 pixels: drawn directly
         {20.0f, 1.0f, 1},     // 20 pixels: halving would leave 10
-        {40.0f, 1.0f, 2},     // 40 pixels: 20 at half resolution
+        {30.0f, 1.0f, 2},     // 30 pixels: 15 at half resolution, enough for a soft edge
+        {40.0f, 1.0f, 2},     // 40 pixels: 20 at half resolution, 10 at a quarter
         {80.0f, 1.0f, 4},
         {300.0f, 1.0f, 16},
         {1000.0f, 1.0f, 32},
