@@ -154,6 +154,60 @@ TEST(EffectLayer, SmokeThroughTheLayerLooksAsDrawnDirectly) {
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
+// Effects of several sizes nest: a finer layer takes on what the coarser one held, under what is
+// drawn into it next, and laying it gives the frame both, even beyond the last box laid.
+TEST(EffectLayer, FinerLayerCarriesWhatTheCoarserOneHeld) {
+    OffscreenTarget target;
+    EffectLayer layer;
+    const float viewHeight = 400.0f;
+    const point look{0.0f, 0.0f};
+    const point redLow{-120.0f, -80.0f}, redHigh{20.0f, 80.0f};
+    const point greenLow{-20.0f, -60.0f}, greenHigh{120.0f, 100.0f};
+    const auto square = [](point low, point high, float red, float green) {
+        glDisable(GL_TEXTURE_2D);
+        glColor4f(red, green, 0.0f, 0.6f);
+        glBegin(GL_QUADS);
+        glVertex2f(low.x, low.y);
+        glVertex2f(high.x, low.y);
+        glVertex2f(high.x, high.y);
+        glVertex2f(low.x, high.y);
+        glEnd();
+        glEnable(GL_TEXTURE_2D);
+    };
+    const auto backdrop = picture(look, viewHeight, [] {});
+    const auto direct = picture(look, viewHeight, [&] {
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        square(redLow, redHigh, 1.0f, 0.0f);
+        square(greenLow, greenHigh, 0.0f, 1.0f);
+    });
+    bool began = false, refusedCoarser = false, refined = false;
+    const auto nested = picture(look, viewHeight, [&] {
+        began = layer.begin(4, EffectLayer::Over);
+        square(redLow, redHigh, 1.0f, 0.0f);
+        refusedCoarser = !layer.refine(4, redLow, redHigh) && !layer.refine(8, redLow, redHigh);
+        refined = layer.refine(2, redLow, redHigh);
+        square(greenLow, greenHigh, 0.0f, 1.0f);
+        layer.end(greenLow, greenHigh);
+    });
+    EXPECT_TRUE(began);
+    EXPECT_TRUE(refusedCoarser) << "only a finer layer can take on a coarser one";
+    EXPECT_TRUE(refined);
+    // Only the squares' edges differ (blurred by the layers); a lost square would differ over its
+    // whole width by some 150 levels.
+    const Gap gap = compareDrawn(direct, nested, backdrop);
+    std::printf("nested layers: largest gap %d, mean %.3f over %ld channels\n", gap.largest, gap.mean, gap.drawn);
+    EXPECT_GT(gap.drawn, 100000);
+    EXPECT_LE(gap.mean, 2.0);
+
+    // Additive layers are laid as they are: no nesting.
+    picture(look, viewHeight, [&] {
+        ASSERT_TRUE(layer.begin(4, EffectLayer::Additive));
+        EXPECT_FALSE(layer.refine(2, redLow, redHigh));
+        layer.end();
+    });
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
 // The player's exhaust as the frame draws it (the smoke at the start and the flame), with the
 // shipped programs and images, through the layer and directly.
 TEST(EffectLayer, FlameThroughTheLayerLooksAsDrawnDirectly) {
