@@ -164,16 +164,6 @@ BackgroundProgram linkProgram(const char* fragmentSource) {
     return built;
 }
 
-GLuint linearSampler(GLenum wrap) {
-    GLuint sampler = 0;
-    glGenSamplers(1, &sampler);
-    glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glSamplerParameteri(sampler, GL_TEXTURE_WRAP_S, wrap);
-    glSamplerParameteri(sampler, GL_TEXTURE_WRAP_T, wrap);
-    return sampler;
-}
-
 }  // namespace
 
 BackgroundPass::BackgroundPass() {
@@ -183,11 +173,11 @@ BackgroundPass::BackgroundPass() {
     programs[MASKED] = linkProgram(FRAGMENT_SOURCE);
     if (programs[MASKED].id == 0) return;
     if (GLEW_VERSION_3_3 || GLEW_ARB_sampler_objects) {
-        magnifiedDustSampler = linearSampler(GL_REPEAT);
+        magnifiedDustSampler = makeSampler(GL_LINEAR, GL_REPEAT);
         // The nebula's own wrap mode blends its border colour into the outermost half texel,
         // which the software rasteriser samples on a slow path. The unmasked programs only run
         // where no pixel reaches that far, so clamping to the edge gives the same texels faster.
-        innerNebulaSampler = linearSampler(GL_CLAMP_TO_EDGE);
+        innerNebulaSampler = makeSampler(GL_LINEAR, GL_CLAMP_TO_EDGE);
         programs[BOTH] = linkProgram(PLAIN_FRAGMENT_SOURCE);
         programs[DUST_ONLY] = linkProgram(DUST_ONLY_FRAGMENT_SOURCE);
         programs[NEBULA_ONLY] = linkProgram(NEBULA_ONLY_FRAGMENT_SOURCE);

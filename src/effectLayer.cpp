@@ -6,6 +6,7 @@
 #include <iostream>
 
 #include "glHeaders.h"
+#include "textures.h"
 
 namespace {
 // The largest reduction: beyond it the layer's pixels start to show at the effects' edges.
@@ -26,11 +27,7 @@ unsigned EffectLayer::oneLevelSampler() {
     if (samplerTried) return sampler;
     samplerTried = true;
     if (glGenSamplers == nullptr) return 0;
-    glGenSamplers(1, &sampler);
-    glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
-    glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glSamplerParameteri(sampler, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glSamplerParameteri(sampler, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    sampler = makeSampler(GL_LINEAR_MIPMAP_NEAREST, GL_CLAMP_TO_EDGE);
     return sampler;
 }
 

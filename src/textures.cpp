@@ -101,3 +101,13 @@ unsigned uiTextureSlot(int slot) {
     if (slot < 0 || static_cast<size_t>(slot) >= uiTextures.size()) return 0;
     return uiTextures[slot];
 }
+
+unsigned makeSampler(unsigned minFilter, unsigned wrap) {
+    GLuint sampler = 0;
+    glGenSamplers(1, &sampler);
+    glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(minFilter));
+    glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glSamplerParameteri(sampler, GL_TEXTURE_WRAP_S, static_cast<GLint>(wrap));
+    glSamplerParameteri(sampler, GL_TEXTURE_WRAP_T, static_cast<GLint>(wrap));
+    return sampler;
+}

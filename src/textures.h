@@ -19,3 +19,6 @@ const std::vector<std::string>& uiTextureFiles();
 unsigned textureSlot(int slot);
 // Texture name at a slot of `uiTextures`, or 0 for a slot that does not exist.
 unsigned uiTextureSlot(int slot);
+// A new sampler object that magnifies linearly, minifies with `minFilter` and wraps both ways
+// with `wrap` (GL enums); the caller deletes it. Needs sampler objects from the driver.
+unsigned makeSampler(unsigned minFilter, unsigned wrap);
