@@ -67,9 +67,11 @@ TEST_F(EndToEndQuitSignal, EndsAGameStuckInAScriptCall) {
 }
 
 TEST_F(EndToEndQuitSignal, EndsTheGameDuringStartUp) {
-    // The top level of the script is stuck: the signal arrives while start-up runs it.
-    appendToScript("while true do end");
-    startAndWaitFor("Loading LUA");
+    // The top level of the script is stuck: the signal arrives while start-up runs it. (Sent as
+    // soon as "Loading LUA" shows, it could come before the script starts, which is then not run
+    // at all: waiting for the script's own line makes sure it is running.)
+    appendToScript("print('stuck at the top') io.stdout:flush() while true do end");
+    startAndWaitFor("stuck at the top");
     double seconds = 0.0;
     EXPECT_EQ(0, endWith(SIGINT, seconds));
     EXPECT_LT(seconds, 1.0);
